@@ -1,0 +1,51 @@
+#include "block.h"
+
+#include "errors.h"
+
+#include <algorithm>
+
+namespace chatlink {
+
+QByteArray composeText(char tag, QByteArrayView name, QByteArrayView body)
+{
+    QByteArray text;
+    text.reserve(2 + name.size() + body.size());
+    text.append(tag).append(name).append(kNameSeparator).append(body);
+    return text;
+}
+
+void ensureFitsBlock(QByteArrayView text)
+{
+    if (text.size() > kBlockSize)
+        throw BlockOverflowError(text.size());
+}
+
+Block buildBlock(QByteArrayView text)
+{
+    ensureFitsBlock(text);
+    Block block{};
+    std::copy(text.begin(), text.end(), block.begin());
+    return block;
+}
+
+QByteArray readBlock(const Block &buffer)
+{
+    const auto end = std::find(buffer.begin(), buffer.end(), '\0');
+    return QByteArray(buffer.data(), end - buffer.begin());
+}
+
+ReceivedText recognise(QByteArrayView text)
+{
+    if (text.isEmpty())
+        return {};
+    switch (text.front()) {
+    case kTagChatLine:
+        return {TextKind::ChatLine, text.sliced(1).toByteArray()};
+    case kTagMessage:
+        return {TextKind::Message, text.sliced(1).toByteArray()};
+    default:
+        return {};
+    }
+}
+
+} // namespace chatlink

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "clientconnection.h"
+
+#include <QList>
+#include <QTcpServer>
+#include <QTimer>
+
+namespace chatlink {
+
+
+inline constexpr quint16 kServerPort = 5000;
+// After accept fails (out of descriptors, say) the server waits this long before trying again.
+inline constexpr int kAcceptRetryDelayMs = 100;
+
+// The listening socket and its registry of open client connections, in accept order.
+class ChatServer : public QTcpServer
+{
+    Q_OBJECT
+
+public:
+    explicit ChatServer(quint16 port, QObject *parent = nullptr);
+    ~ChatServer() override;
+
+    // Listens on all IPv4 interfaces; on failure errorString() says why.
+    bool start();
+
+    qsizetype count() const { return m_connections.size(); }
+    const QList<ClientConnection *> &connections() const { return m_connections; }
+    // The open connection at a registry position; throws ListIndexError when there is none.
+    ClientConnection *connection(qsizetype index) const;
+
+signals:
+    // The connection is already in the registry, at the last position.
+    void clientConnected(chatlink::ClientConnection *connection);
+    void clientRead(chatlink::ClientConnection *connection);
+    // The connection has already left the registry (an error always ends it).
+    void clientError(chatlink::ClientConnection *connection, int code, const QString &text);
+    // Raised for every connection that leaves the registry, whatever the reason.
+    void clientDisconnected(chatlink::ClientConnection *connection);
+
+protected:
+    void incomingConnection(qintptr descriptor) override;
+
+private:
+    void onAcceptError();
+    void remove(ClientConnection *connection);
+
+    quint16 m_port;
+    QList<ClientConnection *> m_connections;
+    QTimer m_acceptRetry;
+};
+
+// Raises the soft limit on open descriptors to the hard limit, so that many clients fit.
+void raiseOpenFileLimit();
+
+} // namespace chatlink

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QSocketNotifier>
+#include <QString>
+
+namespace chatlink {
+
+// Bytes the kernel has not taken yet are queued up to this limit; past it the client is dropped.
+inline constexpr qsizetype kSendQueueLimit = 64 * 1024;
+
+// TCP keep-alive: a vanished client machine is noticed within about two minutes.
+inline constexpr int kKeepAliveIdleSeconds = 60;
+inline constexpr int kKeepAliveIntervalSeconds = 10;
+inline constexpr int kKeepAliveProbes = 5;
+
+// One accepted client. Owns its descriptor.
+//
+// Read rule: readyRead() is raised when data arrives and the connection has raised none since its
+// last receive(); a receive() that leaves data waiting raises another. Unread data stays in the
+// kernel's socket buffer, so a flooding client is slowed by TCP flow control rather than growing
+// our memory.
+//
+// An orderly close by the peer (seen by receive()) ends the connection silently with closed();
+// any socket error ends it with closed() followed by errorOccurred().
+class ClientConnection : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit ClientConnection(qintptr descriptor, QObject *parent = nullptr);
+    ~ClientConnection() override;
+
+    qintptr descriptor() const { return m_descriptor; }
+    bool isOpen() const { return m_descriptor >= 0; }
+    // Dotted-decimal IPv4 address of the peer, taken when the connection was accepted.
+    const QString &remoteAddress() const { return m_remoteAddress; }
+    qsizetype queuedBytes() const { return m_queue.size(); }
+
+    // One read of at most maxSize bytes; returns the count, 0 when nothing was waiting or the
+    // connection has ended.
+    qint64 receive(char *data, qint64 maxSize);
+
+    // Hands all of the bytes to the connection or none: what the kernel does not take at once is
+    // queued. Returns the count, or -1 when the connection is (or has now been) closed.
+    qint64 send(QByteArrayView bytes);
+
+    // Closes at once, without further signals.
+    void abort();
+
+signals:
+    void readyRead(chatlink::ClientConnection *connection);
+    void closed(chatlink::ClientConnection *connection);
+    void errorOccurred(chatlink::ClientConnection *connection, int code, const QString &text);
+
+private:
+    void onReadable();
+    void onWritable();
+    void flushQueue();
+    void finish();
+    void fail(int code, const char *operation);
+
+    qintptr m_descriptor;
+    QString m_remoteAddress;
+    QSocketNotifier m_readNotifier;
+    QSocketNotifier m_writeNotifier;
+    QByteArray m_queue;
+};
+
+} // namespace chatlink
