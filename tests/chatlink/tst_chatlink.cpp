@@ -1,0 +1,282 @@
+#include "chatlink/block.h"
+#include "chatlink/chatlink.h"
+#include "chatlink/chatserver.h"
+#include "chatlink/cp949.h"
+#include "chatlink/errors.h"
+#include "fakeviews.h"
+#include "rawclient.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <memory>
+
+using namespace chatlink;
+using namespace Qt::StringLiterals;
+
+namespace {
+const QString kConnectedNotice = u"클라이언트와 연결되었습니다"_s;
+const QString kNetworkSetupNotice = u"통신 설정을 확인해주세요"_s;
+} // namespace
+
+class TestChatLink : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void confirmsThenListsEachClient();
+    void rowsBoundToClientsAcceptedDuringOpenBox();
+    void clientLeavingBeforeConfirmationGetsNoRow();
+    void rowLeavesWithItsConnection();
+    void noSelectionThrowsListIndexError();
+
+    void readsFromTheClientThatSent();
+    void routesReceivedTexts_data();
+    void routesReceivedTexts();
+    void readsOneBlockPerNotification();
+
+    void filtersNetworkSetupErrors_data();
+    void filtersNetworkSetupErrors();
+    void showsResetWithSocketText();
+
+private:
+    // Connects a client and waits until its row is listed.
+    std::unique_ptr<RawClient> connectListed();
+
+    std::unique_ptr<ChatServer> m_server;
+    std::unique_ptr<FakeViews> m_views;
+    std::unique_ptr<ChatLink> m_link;
+};
+
+void TestChatLink::init()
+{
+    m_server = std::make_unique<ChatServer>(0);
+    m_views = std::make_unique<FakeViews>();
+    m_link = std::make_unique<ChatLink>(*m_server, *m_views, *m_views, *m_views);
+    connect(m_server.get(), &ChatServer::clientConnected, m_link.get(),
+            &ChatLink::clientConnected);
+    connect(m_server.get(), &ChatServer::clientRead, m_link.get(), &ChatLink::clientRead);
+    connect(m_server.get(), &ChatServer::clientError, m_link.get(), &ChatLink::clientError);
+    QVERIFY(m_server->start());
+}
+
+void TestChatLink::cleanup()
+{
+    m_link.reset();
+    m_server.reset();
+    m_views.reset();
+}
+
+std::unique_ptr<RawClient> TestChatLink::connectListed()
+{
+    const qsizetype rows = m_views->rows.size();
+    auto client = std::make_unique<RawClient>(m_server->serverPort());
+    if (!QTest::qWaitFor([&] { return m_views->rows.size() > rows; }))
+        return nullptr;
+    return client;
+}
+
+void TestChatLink::confirmsThenListsEachClient()
+{
+    auto a = connectListed();
+    auto b = connectListed();
+    QVERIFY(a && b);
+    QCOMPARE(m_views->events, QStringList({u"box: "_s + kConnectedNotice, u"row: 127.0.0.1"_s,
+                                           u"box: "_s + kConnectedNotice, u"row: 127.0.0.1"_s}));
+    // Same address, own rows, each bound to its own client.
+    m_link->rowClient(0)->send(filledBlock("Mto:a"));
+    m_link->rowClient(1)->send(filledBlock("Mto:b"));
+    QCOMPARE(a->receive(kBlockSize), filledBlock("Mto:a"));
+    QCOMPARE(b->receive(kBlockSize), filledBlock("Mto:b"));
+}
+
+void TestChatLink::rowsBoundToClientsAcceptedDuringOpenBox()
+{
+    std::unique_ptr<RawClient> second;
+    // The first box stays open until the second client has been listed; the second client
+    // connects while the first box is open and its box is dismissed at once.
+    m_views->onBoxShown = [&](int box) {
+        if (box == 0)
+            second = std::make_unique<RawClient>(m_server->serverPort());
+    };
+    m_views->dismissWhen = [&](int box) { return box == 1 || m_views->rows.size() == 1; };
+
+    RawClient first(m_server->serverPort());
+    QTRY_COMPARE(m_views->rows.size(), 2);
+    QCOMPARE(m_views->notices.size(), 2);
+
+    // The second client's row came first; each row still addresses its own client.
+    m_link->rowClient(0)->send(filledBlock("Mfor:second"));
+    m_link->rowClient(1)->send(filledBlock("Mfor:first"));
+    QCOMPARE(second->receive(kBlockSize), filledBlock("Mfor:second"));
+    QCOMPARE(first.receive(kBlockSize), filledBlock("Mfor:first"));
+}
+
+void TestChatLink::clientLeavingBeforeConfirmationGetsNoRow()
+{
+    auto leaver = std::make_unique<RawClient>(m_server->serverPort());
+    m_views->onBoxShown = [&](int) { leaver->close(); };
+    m_views->dismissWhen = [&](int) { return m_server->count() == 0; };
+    QTRY_COMPARE(m_views->notices.size(), 1);
+    QTRY_COMPARE(m_views->openBoxes, 0);
+    QVERIFY(m_views->rows.isEmpty());
+    QVERIFY(m_views->errors.isEmpty());
+
+    // Later clients are listed as usual.
+    m_views->dismissWhen = nullptr;
+    auto next = connectListed();
+    QVERIFY(next);
+    QCOMPARE(m_views->rows.size(), 1);
+    m_link->rowClient(0)->send(filledBlock("Mhi"));
+    QCOMPARE(next->receive(kBlockSize), filledBlock("Mhi"));
+}
+
+void TestChatLink::rowLeavesWithItsConnection()
+{
+    auto a = connectListed();
+    auto b = connectListed();
+    auto c = connectListed();
+    QVERIFY(a && b && c);
+    m_views->selected = 2;
+    b->close();
+    QTRY_COMPARE(m_views->rows.size(), 2);
+    QCOMPARE(m_views->events.last(), u"removed: 1"_s);
+    // The selection follows its client; every row still addresses its own.
+    QCOMPARE(m_link->selectedClient(), m_link->rowClient(1));
+    m_link->rowClient(0)->send(filledBlock("Mto:a"));
+    m_link->selectedClient()->send(filledBlock("Mto:c"));
+    QCOMPARE(a->receive(kBlockSize), filledBlock("Mto:a"));
+    QCOMPARE(c->receive(kBlockSize), filledBlock("Mto:c"));
+    QVERIFY_THROWS_EXCEPTION(ListIndexError, m_link->rowClient(2));
+    QVERIFY(m_views->errors.isEmpty());
+}
+
+void TestChatLink::noSelectionThrowsListIndexError()
+{
+    auto a = connectListed();
+    QVERIFY(a);
+    m_views->selected = -1;
+    try {
+        m_link->selectedClient();
+        QFAIL("no exception without a selected row");
+    } catch (const ListIndexError &e) {
+        QCOMPARE(e.text(), u"List index out of bounds (-1)"_s);
+    }
+}
+
+void TestChatLink::readsFromTheClientThatSent()
+{
+    auto a = connectListed();
+    auto b = connectListed();
+    QVERIFY(a && b);
+    m_views->selected = 0;
+    b->send(filledBlock("Mlee:from b"));
+    QTRY_COMPARE(m_views->chatLines, QStringList{u"lee:from b"_s});
+    m_views->selected = -1;
+    a->send(filledBlock("Mkim:from a"));
+    QTRY_COMPARE(m_views->chatLines.size(), 2);
+    QCOMPARE(m_views->chatLines.last(), u"kim:from a"_s);
+}
+
+void TestChatLink::routesReceivedTexts_data()
+{
+    QTest::addColumn<QByteArray>("sent");
+    QTest::addColumn<QStringList>("chatLines");
+    QTest::addColumn<QStringList>("messages");
+
+    QTest::newRow("chat line") << filledBlock("Mkim:hello") << QStringList{u"kim:hello"_s}
+                               << QStringList();
+    QTest::newRow("message") << filledBlock("Skim:see you") << QStringList()
+                             << QStringList{u"kim:see you"_s};
+    QTest::newRow("message with CR LF")
+        << filledBlock("Skim:a\r\nb") << QStringList() << QStringList{u"kim:a\r\nb"_s};
+    QTest::newRow("S alone") << filledBlock("S") << QStringList() << QStringList{QString()};
+    QTest::newRow("other tag ignored") << filledBlock("Xkim:hi") << QStringList() << QStringList();
+    QTest::newRow("lower-case tag ignored")
+        << filledBlock("mkim:hi") << QStringList() << QStringList();
+    QTest::newRow("all zero ignored") << QByteArray(100, '\0') << QStringList() << QStringList();
+    QTest::newRow("without zero fill")
+        << "Mkim:short"_ba << QStringList{u"kim:short"_s} << QStringList();
+    QTest::newRow("bytes after the zero ignored")
+        << "Mkim:hi\0Sjunk"_ba + QByteArray(87, 'z') << QStringList{u"kim:hi"_s} << QStringList();
+    QTest::newRow("100 non-zero bytes") << QByteArray(100, 'M') << QStringList{QString(99, u'M')}
+                                        << QStringList();
+    QTest::newRow("Hangul from code page 949")
+        << filledBlock(toCp949(u"M김:안녕하세요"_s)) << QStringList{u"김:안녕하세요"_s}
+        << QStringList();
+}
+
+void TestChatLink::routesReceivedTexts()
+{
+    QFETCH(QByteArray, sent);
+    QFETCH(QStringList, chatLines);
+    QFETCH(QStringList, messages);
+    auto client = connectListed();
+    QVERIFY(client);
+    client->send(sent);
+    // A chat line from a second client marks when the first one's text has been handled.
+    auto marker = connectListed();
+    QVERIFY(marker);
+    marker->send(filledBlock("Mmarker"));
+    QTRY_VERIFY(m_views->chatLines.contains(u"marker"_s));
+    m_views->chatLines.removeAll(u"marker"_s);
+    QCOMPARE(m_views->chatLines, chatLines);
+    QCOMPARE(m_views->messages, messages);
+}
+
+void TestChatLink::readsOneBlockPerNotification()
+{
+    auto client = connectListed();
+    QVERIFY(client);
+    // Three blocks in one write are three texts; a short text is taken as it came.
+    client->send(filledBlock("Mkim:1") + filledBlock("Skim:2") + filledBlock("Mkim:3"));
+    QTRY_COMPARE(m_views->chatLines, QStringList({u"kim:1"_s, u"kim:3"_s}));
+    QCOMPARE(m_views->messages, QStringList{u"kim:2"_s});
+}
+
+void TestChatLink::filtersNetworkSetupErrors_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<bool>("plainMessage");
+    QTest::newRow("no buffer space") << ENOBUFS << true;
+    QTest::newRow("network unreachable") << ENETUNREACH << true;
+    QTest::newRow("already connected") << EISCONN << true;
+    QTest::newRow("connection refused") << ECONNREFUSED << true;
+    QTest::newRow("connection reset") << ECONNRESET << false;
+    QTest::newRow("connection aborted") << ECONNABORTED << false;
+    QTest::newRow("timed out") << ETIMEDOUT << false;
+}
+
+void TestChatLink::filtersNetworkSetupErrors()
+{
+    QFETCH(int, code);
+    QFETCH(bool, plainMessage);
+    m_link->clientError(nullptr, code, u"the socket layer's text"_s);
+    if (plainMessage) {
+        QCOMPARE(m_views->notices, QStringList{kNetworkSetupNotice});
+        QVERIFY(m_views->errors.isEmpty());
+    } else {
+        QVERIFY(m_views->notices.isEmpty());
+        QCOMPARE(m_views->errors, QStringList{u"the socket layer's text"_s});
+    }
+}
+
+void TestChatLink::showsResetWithSocketText()
+{
+    auto a = connectListed();
+    auto b = connectListed();
+    QVERIFY(a && b);
+    a->reset();
+    QTRY_COMPARE(m_views->errors.size(), 1);
+    QVERIFY2(m_views->errors.at(0).contains(u"Connection reset by peer"_s),
+             qPrintable(m_views->errors.at(0)));
+    QCOMPARE(m_views->notices.size(), 2); // the two confirmations, nothing more
+    QCOMPARE(m_views->rows.size(), 1);
+    m_link->rowClient(0)->send(filledBlock("Mstill:here"));
+    QCOMPARE(b->receive(kBlockSize), filledBlock("Mstill:here"));
+}
+
+QTEST_GUILESS_MAIN(TestChatLink)
+#include "tst_chatlink.moc"
