@@ -35,7 +35,7 @@ void ChatLink::clientConnected(ClientConnection *connection)
 void ChatLink::clientRead(ClientConnection *connection)
 {
     Block buffer{};
-    connection->receive(buffer.data(), kBlockSize);
+    connection->receiveBlock(buffer);
     const ReceivedText received = recognise(readBlock(buffer));
     switch (received.kind) {
     case TextKind::ChatLine:

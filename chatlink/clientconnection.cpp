@@ -1,6 +1,8 @@
 #include "clientconnection.h"
 
 #include <QHostAddress>
+#include <algorithm>
+#include <cstring>
 #include <cerrno>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -76,6 +78,29 @@ qint64 ClientConnection::receive(char *data, qint64 maxSize)
         fail(errno, "recv");
     }
     return 0;
+}
+
+qint64 ClientConnection::receiveBlock(Block &buffer)
+{
+    if (m_fillPending > 0) {
+        Block peek{};
+        const qint64 n = ::recv(int(m_descriptor), peek.data(), size_t(m_fillPending),
+                                MSG_PEEK | MSG_DONTWAIT);
+        const qsizetype zeros = std::find_if(peek.begin(), peek.begin() + qMax<qint64>(n, 0),
+                                             [](char c) { return c != '\0'; }) -
+                                peek.begin();
+        if (zeros > 0) {
+            m_fillPending -= zeros;
+            receive(peek.data(), zeros);
+            return 0;
+        }
+        // Not the fill after all (the client sends shorter texts): read as usual.
+        m_fillPending = 0;
+    }
+    const qint64 n = receive(buffer.data(), kBlockSize);
+    if (n > 0 && n < kBlockSize && std::memchr(buffer.data(), 0, size_t(n)))
+        m_fillPending = kBlockSize - n;
+    return n;
 }
 
 qint64 ClientConnection::send(QByteArrayView bytes)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "block.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QSocketNotifier>
@@ -42,6 +44,11 @@ public:
     // connection has ended.
     qint64 receive(char *data, qint64 maxSize);
 
+    // One block's read: at most a block of bytes into the buffer. When an earlier read ended
+    // inside a block's zero fill (TCP split the block), the rest of that fill is taken alone, so
+    // it is not read as the start of the next text; the buffer then stays zero.
+    qint64 receiveBlock(Block &buffer);
+
     // Hands all of the bytes to the connection or none: what the kernel does not take at once is
     // queued. Returns the count, or -1 when the connection is (or has now been) closed.
     qint64 send(QByteArrayView bytes);
@@ -66,6 +73,7 @@ private:
     QSocketNotifier m_readNotifier;
     QSocketNotifier m_writeNotifier;
     QByteArray m_queue;
+    qsizetype m_fillPending = 0; // zero fill of a split block still to come
 };
 
 } // namespace chatlink

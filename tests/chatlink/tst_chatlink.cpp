@@ -36,6 +36,8 @@ private slots:
     void routesReceivedTexts_data();
     void routesReceivedTexts();
     void readsOneBlockPerNotification();
+    void dropsZeroFillOfASplitBlock();
+    void keepsShortZeroTerminatedTexts();
 
     void filtersNetworkSetupErrors_data();
     void filtersNetworkSetupErrors();
@@ -234,6 +236,35 @@ void TestChatLink::readsOneBlockPerNotification()
     client->send(filledBlock("Mkim:1") + filledBlock("Skim:2") + filledBlock("Mkim:3"));
     QTRY_COMPARE(m_views->chatLines, QStringList({u"kim:1"_s, u"kim:3"_s}));
     QCOMPARE(m_views->messages, QStringList{u"kim:2"_s});
+}
+
+void TestChatLink::dropsZeroFillOfASplitBlock()
+{
+    auto client = connectListed();
+    QVERIFY(client);
+    // TCP delivered a block in two pieces, the cut inside its zero fill; the rest of the fill
+    // arrives together with the next block.
+    const QByteArray first = filledBlock("Mkim:first");
+    client->send(first.first(30));
+    QTRY_COMPARE(m_views->chatLines, QStringList{u"kim:first"_s});
+    client->send(first.sliced(30) + filledBlock("Mkim:second") + filledBlock("Mkim:third"));
+    QTRY_COMPARE(m_views->chatLines.size(), 3);
+    QCOMPARE(m_views->chatLines,
+             QStringList({u"kim:first"_s, u"kim:second"_s, u"kim:third"_s}));
+}
+
+void TestChatLink::keepsShortZeroTerminatedTexts()
+{
+    auto client = connectListed();
+    QVERIFY(client);
+    // A client that ends each text with a single zero, or with a short run of garbage.
+    client->send("Mkim:one\0"_ba);
+    QTRY_COMPARE(m_views->chatLines.size(), 1);
+    client->send("Mkim:two\0xy"_ba);
+    QTRY_COMPARE(m_views->chatLines.size(), 2);
+    client->send("Mkim:three\0"_ba);
+    QTRY_COMPARE(m_views->chatLines.size(), 3);
+    QCOMPARE(m_views->chatLines, QStringList({u"kim:one"_s, u"kim:two"_s, u"kim:three"_s}));
 }
 
 void TestChatLink::filtersNetworkSetupErrors_data()
