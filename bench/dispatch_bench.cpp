@@ -82,9 +82,9 @@ QProcess *startLoad(quint16 port, int clients, int blocks)
 {
     auto *load = new QProcess;
     load->setProcessChannelMode(QProcess::ForwardedChannels);
-    load->start(QCoreApplication::applicationFilePath(),
-                {u"--load"_s, QString::number(port), QString::number(clients),
-                 QString::number(blocks)});
+    load->start(
+        QCoreApplication::applicationFilePath(),
+        {u"--load"_s, QString::number(port), QString::number(clients), QString::number(blocks)});
     load->waitForStarted();
     return load;
 }

@@ -2,8 +2,8 @@
 
 #include <QHostAddress>
 #include <algorithm>
-#include <cstring>
 #include <cerrno>
+#include <cstring>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
@@ -84,8 +84,8 @@ qint64 ClientConnection::receiveBlock(Block &buffer)
 {
     if (m_fillPending > 0) {
         Block peek{};
-        const qint64 n = ::recv(int(m_descriptor), peek.data(), size_t(m_fillPending),
-                                MSG_PEEK | MSG_DONTWAIT);
+        const qint64 n =
+            ::recv(int(m_descriptor), peek.data(), size_t(m_fillPending), MSG_PEEK | MSG_DONTWAIT);
         const qsizetype zeros = std::find_if(peek.begin(), peek.begin() + qMax<qint64>(n, 0),
                                              [](char c) { return c != '\0'; }) -
                                 peek.begin();
@@ -170,8 +170,8 @@ void ClientConnection::finish()
 
 void ClientConnection::fail(int code, const char *operation)
 {
-    const QString text = u"Socket error %1 (%2) on %3"_s.arg(code)
-                             .arg(qt_error_string(code), QLatin1StringView(operation));
+    const QString text = u"Socket error %1 (%2) on %3"_s.arg(code).arg(
+        qt_error_string(code), QLatin1StringView(operation));
     finish();
     emit errorOccurred(this, code, text);
 }

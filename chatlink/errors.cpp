@@ -10,12 +10,10 @@ Error::Error(QString text) : m_text(std::move(text)), m_what(m_text.toUtf8()) {}
 
 ListIndexError::ListIndexError(qsizetype index)
     : Error(u"List index out of bounds (%1)"_s.arg(index))
-{
-}
+{}
 
 BlockOverflowError::BlockOverflowError(qsizetype size)
     : Error(u"메시지가 너무 깁니다 (최대 %1바이트)"_s.arg(kBlockSize)), m_size(size)
-{
-}
+{}
 
 } // namespace chatlink

@@ -35,8 +35,8 @@ public:
         m_pending += data;
         QList<QByteArray> texts;
         while (!m_pending.isEmpty()) {
-            const QByteArrayView window = QByteArrayView(m_pending).first(
-                qMin(m_pending.size(), chatlink::kBlockSize));
+            const QByteArrayView window =
+                QByteArrayView(m_pending).first(qMin(m_pending.size(), chatlink::kBlockSize));
             const qsizetype zero = window.indexOf('\0');
             if (zero < 0) {
                 texts.append(window.toByteArray());
@@ -160,8 +160,7 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(u"Sends chat lines and messages to a Halcyra server."_s);
     parser.addHelpOption();
-    const QCommandLineOption nickOption(u"nick"_s, u"Nickname put before each line."_s,
-                                        u"name"_s);
+    const QCommandLineOption nickOption(u"nick"_s, u"Nickname put before each line."_s, u"name"_s);
     parser.addOption(nickOption);
     parser.addPositionalArgument(u"host"_s, u"Server address (default 127.0.0.1)."_s);
     parser.addPositionalArgument(u"port"_s, u"Server port (default 5000)."_s);
@@ -170,8 +169,7 @@ int main(int argc, char *argv[])
     const QStringList args = parser.positionalArguments();
     const QString host = args.value(0, u"127.0.0.1"_s);
     bool portOk = true;
-    const quint16 port =
-        args.size() > 1 ? args.at(1).toUShort(&portOk) : chatlink::kServerPort;
+    const quint16 port = args.size() > 1 ? args.at(1).toUShort(&portOk) : chatlink::kServerPort;
     if (args.size() > 2 || !portOk || port == 0) {
         QTextStream(stderr) << "halcyra-client: usage: halcyra-client [--nick NAME] [HOST] [PORT]"
                             << Qt::endl;

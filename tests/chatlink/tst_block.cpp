@@ -30,12 +30,21 @@ void TestBlock::composesTagNameColonBody_data()
     QTest::addColumn<QByteArray>("name");
     QTest::addColumn<QByteArray>("body");
     QTest::addColumn<QByteArray>("text");
-    QTest::newRow("chat line") << 'M' << "kim"_ba << "hello"_ba << "Mkim:hello"_ba;
-    QTest::newRow("empty name") << 'M' << ""_ba << "hello"_ba << "M:hello"_ba;
-    QTest::newRow("empty body") << 'M' << "kim"_ba << ""_ba << "Mkim:"_ba;
-    QTest::newRow("colon in name kept") << 'M' << "a:b"_ba << "c"_ba << "Ma:b:c"_ba;
-    QTest::newRow("message with CR LF")
-        << 'S' << "Input Data"_ba << "a\r\nb"_ba << "SInput Data:a\r\nb"_ba;
+    QTest::newRow("chat line") << 'M' << "kim"_ba
+                               << "hello"_ba
+                               << "Mkim:hello"_ba;
+    QTest::newRow("empty name") << 'M' << ""_ba
+                                << "hello"_ba
+                                << "M:hello"_ba;
+    QTest::newRow("empty body") << 'M' << "kim"_ba
+                                << ""_ba
+                                << "Mkim:"_ba;
+    QTest::newRow("colon in name kept") << 'M' << "a:b"_ba
+                                        << "c"_ba
+                                        << "Ma:b:c"_ba;
+    QTest::newRow("message with CR LF") << 'S' << "Input Data"_ba
+                                        << "a\r\nb"_ba
+                                        << "SInput Data:a\r\nb"_ba;
 }
 
 void TestBlock::composesTagNameColonBody()
@@ -82,10 +91,11 @@ void TestBlock::readsTextUpToFirstZero_data()
 {
     QTest::addColumn<QByteArray>("received");
     QTest::addColumn<QByteArray>("text");
-    QTest::newRow("filled block") << "Mkim:hello"_ba << "Mkim:hello"_ba;
+    QTest::newRow("filled block") << "Mkim:hello"_ba
+                                  << "Mkim:hello"_ba;
     QTest::newRow("all zero") << QByteArray() << QByteArray();
-    QTest::newRow("bytes after the zero ignored")
-        << "Mkim:hi\0Sgarbage"_ba << "Mkim:hi"_ba;
+    QTest::newRow("bytes after the zero ignored") << "Mkim:hi\0Sgarbage"_ba
+                                                  << "Mkim:hi"_ba;
     QTest::newRow("100 non-zero bytes") << QByteArray(100, 'M') << QByteArray(100, 'M');
 }
 

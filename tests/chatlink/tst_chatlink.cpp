@@ -57,8 +57,7 @@ void TestChatLink::init()
     m_server = std::make_unique<ChatServer>(0);
     m_views = std::make_unique<FakeViews>();
     m_link = std::make_unique<ChatLink>(*m_server, *m_views, *m_views, *m_views);
-    connect(m_server.get(), &ChatServer::clientConnected, m_link.get(),
-            &ChatLink::clientConnected);
+    connect(m_server.get(), &ChatServer::clientConnected, m_link.get(), &ChatLink::clientConnected);
     connect(m_server.get(), &ChatServer::clientRead, m_link.get(), &ChatLink::clientRead);
     connect(m_server.get(), &ChatServer::clientError, m_link.get(), &ChatLink::clientError);
     QVERIFY(m_server->start());
@@ -203,11 +202,10 @@ void TestChatLink::routesReceivedTexts_data()
         << "Mkim:short"_ba << QStringList{u"kim:short"_s} << QStringList();
     QTest::newRow("bytes after the zero ignored")
         << "Mkim:hi\0Sjunk"_ba + QByteArray(87, 'z') << QStringList{u"kim:hi"_s} << QStringList();
-    QTest::newRow("100 non-zero bytes") << QByteArray(100, 'M') << QStringList{QString(99, u'M')}
-                                        << QStringList();
-    QTest::newRow("Hangul from code page 949")
-        << filledBlock(toCp949(u"M김:안녕하세요"_s)) << QStringList{u"김:안녕하세요"_s}
-        << QStringList();
+    QTest::newRow("100 non-zero bytes")
+        << QByteArray(100, 'M') << QStringList{QString(99, u'M')} << QStringList();
+    QTest::newRow("Hangul from code page 949") << filledBlock(toCp949(u"M김:안녕하세요"_s))
+                                               << QStringList{u"김:안녕하세요"_s} << QStringList();
 }
 
 void TestChatLink::routesReceivedTexts()
@@ -249,8 +247,7 @@ void TestChatLink::dropsZeroFillOfASplitBlock()
     QTRY_COMPARE(m_views->chatLines, QStringList{u"kim:first"_s});
     client->send(first.sliced(30) + filledBlock("Mkim:second") + filledBlock("Mkim:third"));
     QTRY_COMPARE(m_views->chatLines.size(), 3);
-    QCOMPARE(m_views->chatLines,
-             QStringList({u"kim:first"_s, u"kim:second"_s, u"kim:third"_s}));
+    QCOMPARE(m_views->chatLines, QStringList({u"kim:first"_s, u"kim:second"_s, u"kim:third"_s}));
 }
 
 void TestChatLink::keepsShortZeroTerminatedTexts()

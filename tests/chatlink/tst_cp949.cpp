@@ -71,8 +71,8 @@ void TestCp949::decodesEverySequenceLikeGlibc()
         const QByteArray in(1, char(b));
         const auto expected = decoder.convert(in);
         QVERIFY(expected);
-        QCOMPARE(fromCp949(in), QString::fromUtf16(
-                                    reinterpret_cast<const char16_t *>(expected->constData()), 1));
+        QCOMPARE(fromCp949(in),
+                 QString::fromUtf16(reinterpret_cast<const char16_t *>(expected->constData()), 1));
         ++checked;
     }
     for (int lead = 0x80; lead <= 0xFF; ++lead) {
@@ -82,8 +82,8 @@ void TestCp949::decodesEverySequenceLikeGlibc()
             if (!expected || expected->size() != 2)
                 continue;
             const QString decoded = fromCp949(QByteArrayView(in, 2));
-            if (decoded.size() != 1 || decoded.at(0).unicode() !=
-                                           *reinterpret_cast<const char16_t *>(expected->data()))
+            if (decoded.size() != 1 ||
+                decoded.at(0).unicode() != *reinterpret_cast<const char16_t *>(expected->data()))
                 QFAIL(qPrintable(u"%1 decoded as %2"_s.arg(lead << 8 | trail, 4, 16)
                                      .arg(decoded.isEmpty() ? 0 : decoded.at(0).unicode(), 4, 16)));
             ++checked;
@@ -162,7 +162,9 @@ void TestCp949::replacesInvalidBytes_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("text");
     QTest::newRow("lead byte at the end") << "a\xB0"_ba << u"a\uFFFD"_s;
-    QTest::newRow("invalid pair keeps its ASCII byte") << "\xC9" "A"_ba << u"\uFFFDA"_s;
+    QTest::newRow("invalid pair keeps its ASCII byte") << "\xC9"
+                                                          "A"_ba
+                                                       << u"\uFFFDA"_s;
     QTest::newRow("0x80") << "\x80"_ba << u"\uFFFD"_s;
     QTest::newRow("0xFF") << "\xFF"_ba << u"\uFFFD"_s;
 }

@@ -41,8 +41,8 @@ void RawClient::send(QByteArrayView bytes)
 {
     qsizetype done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::send(m_fd, bytes.data() + done, size_t(bytes.size() - done),
-                                 MSG_NOSIGNAL);
+        const ssize_t n =
+            ::send(m_fd, bytes.data() + done, size_t(bytes.size() - done), MSG_NOSIGNAL);
         if (n <= 0)
             return;
         done += n;
@@ -57,7 +57,8 @@ QByteArray RawClient::receive(qsizetype size, int timeoutMs)
         if (::poll(&p, 1, timeoutMs) <= 0)
             break;
         char chunk[4096];
-        const ssize_t n = ::recv(m_fd, chunk, size_t(qMin<qsizetype>(sizeof chunk, size - data.size())), 0);
+        const ssize_t n =
+            ::recv(m_fd, chunk, size_t(qMin<qsizetype>(sizeof chunk, size - data.size())), 0);
         if (n <= 0)
             break;
         data.append(chunk, n);

@@ -41,8 +41,7 @@ void TestHalcyraClient::init()
     m_server = std::make_unique<ChatServer>(0);
     m_views = std::make_unique<FakeViews>();
     m_link = std::make_unique<ChatLink>(*m_server, *m_views, *m_views, *m_views);
-    connect(m_server.get(), &ChatServer::clientConnected, m_link.get(),
-            &ChatLink::clientConnected);
+    connect(m_server.get(), &ChatServer::clientConnected, m_link.get(), &ChatLink::clientConnected);
     connect(m_server.get(), &ChatServer::clientRead, m_link.get(), &ChatLink::clientRead);
     QVERIFY(m_server->start());
     m_client = std::make_unique<QProcess>();
@@ -63,8 +62,8 @@ void TestHalcyraClient::cleanup()
 
 bool TestHalcyraClient::startClient(const QStringList &arguments)
 {
-    m_client->setArguments(arguments + QStringList{u"127.0.0.1"_s,
-                                                   QString::number(m_server->serverPort())});
+    m_client->setArguments(arguments +
+                           QStringList{u"127.0.0.1"_s, QString::number(m_server->serverPort())});
     m_client->start();
     return QTest::qWaitFor([&] { return !m_views->rows.isEmpty(); });
 }
