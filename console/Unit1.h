@@ -1,0 +1,68 @@
+#pragma once
+
+#include "chatlink/chatlink.h"
+#include "chatlink/chatserver.h"
+#include "chatlink/views.h"
+#include "messagebox.h"
+
+#include <QTimer>
+#include <QWidget>
+#include <array>
+#include <memory>
+
+namespace Ui {
+class TForm1;
+}
+class QLabel;
+
+// The operator's console: chat log, client list, chat entry, contact tree, web search and the
+// status-bar clock. It owns the server socket; its socket handlers hand over to the chat link.
+class TForm1 : public QWidget, public chatlink::ClientListView, public chatlink::IncomingView
+{
+    Q_OBJECT
+
+public:
+    // Creating the console starts listening on the port and starts the clock.
+    explicit TForm1(quint16 port = chatlink::kServerPort, QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    chatlink::ChatServer ServerSocket1;
+    QTimer Timer1;
+
+    chatlink::ChatLink &chatLink() { return m_link; }
+
+    void ServerSocket1ClientConnect(chatlink::ClientConnection *socket);
+    void ServerSocket1ClientRead(chatlink::ClientConnection *socket);
+    void ServerSocket1ClientError(chatlink::ClientConnection *socket, int errorCode,
+                                  const QString &text);
+    void Timer1Timer();
+    void Edit2Click();
+    void Edit3Click();
+    void Edit4Click();
+    void FormShow();
+    void FormClose();
+
+    // chatlink::ClientListView
+    void appendRow(const QString &text) override;
+    void removeRow(int row) override;
+    int selectedRow() const override;
+    // chatlink::IncomingView
+    void appendChatLine(const QString &line) override;
+    void presentMessage(const QString &message) override;
+
+signals:
+    // Raised each time the console is shown, and when it is being closed.
+    void shown();
+    void closing();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    std::unique_ptr<Ui::TForm1> m_ui;
+    std::array<QLabel *, 3> m_panels{}; // status bar: version, date, time
+    console::BoxPrompt m_prompt;
+    chatlink::ChatLink m_link;
+};

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "chatlink/errors.h"
+#include "chatlink/views.h"
+
+#include <QString>
+#include <exception>
+
+namespace console {
+
+// Boxes opened from socket events nest: each runs its own loop inside the one before. Past this
+// many open boxes a further notice is skipped (its action still happens), so a flood of events
+// cannot nest loops until the stack overflows.
+inline constexpr int kMaxOpenBoxes = 8;
+
+// A modal box with the application's title, the text and an OK button; returns once dismissed.
+// Socket notifications and timers go on being handled meanwhile.
+void messageBox(const QString &text);
+// The standard display of an error that stopped an action: the same box with an error icon.
+void errorBox(const QString &text);
+int openBoxCount();
+
+// Runs a handler and shows any error that escapes it, so that no exception unwinds through the
+// event loop; the program then goes on.
+template <typename Handler> void guarded(Handler &&handler) noexcept
+{
+    try {
+        handler();
+    } catch (const chatlink::Error &e) {
+        errorBox(e.text());
+    } catch (const std::exception &e) {
+        errorBox(QString::fromUtf8(e.what()));
+    } catch (...) {
+        errorBox(QString());
+    }
+}
+
+// The chat link's notices, shown as boxes.
+class BoxPrompt final : public chatlink::OperatorPrompt
+{
+public:
+    void showMessage(const QString &text) override { messageBox(text); }
+    void showError(const QString &text) override { errorBox(text); }
+};
+
+} // namespace console

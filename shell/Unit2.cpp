@@ -1,0 +1,47 @@
+#include "Unit2.h"
+
+#include "Unit1.h"
+#include "forms.h"
+#include "messagebox.h"
+#include "ui_Unit2.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+
+namespace {
+constexpr QPoint kPosition(704, 159);
+constexpr int kSplashMs = 4000;
+} // namespace
+
+TForm2::TForm2(QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_ui(std::make_unique<Ui::TForm2>())
+{
+    m_ui->setupUi(this);
+    setFixedSize(size());
+    move(kPosition);
+    Timer1.setInterval(kSplashMs);
+    connect(&Timer1, &QTimer::timeout, this,
+            [this] { console::guarded([this] { Timer1Timer(); }); });
+    Timer1.start();
+}
+
+TForm2::~TForm2() = default;
+
+void TForm2::Timer1Timer()
+{
+    hide();
+    Form1->show();
+}
+
+void TForm2::stopHandOver()
+{
+    Timer1.stop();
+    Timer1.setInterval(0);
+}
+
+void TForm2::closeEvent(QCloseEvent *event)
+{
+    QWidget::closeEvent(event);
+    // Whether shown or hidden, closing the main window ends the program.
+    QCoreApplication::quit();
+}
