@@ -52,6 +52,11 @@ public:
     // Hands all of the bytes to the connection or none: what the kernel does not take at once is
     // queued. Returns the count, or -1 when the connection is (or has now been) closed.
     qint64 send(QByteArrayView bytes);
+    // The whole block, zero fill included.
+    qint64 sendBlock(const Block &block)
+    {
+        return send(QByteArrayView(block.data(), block.size()));
+    }
 
     // Closes at once, without further signals.
     void abort();

@@ -1,11 +1,16 @@
 #include "Unit1.h"
 
+#include "Unit3.h"
+#include "chatlink/cp949.h"
+#include "fixedwindow.h"
 #include "statusclock.h"
 #include "ui_Unit1.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPointer>
 
 using namespace Qt::StringLiterals;
 
@@ -17,15 +22,14 @@ constexpr int kPanelWidths[] = {170, 100, 50};
 
 } // namespace
 
+TForm1 *Form1 = nullptr;
+
 TForm1::TForm1(quint16 port, QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      ServerSocket1(port), m_ui(std::make_unique<Ui::TForm1>()),
-      m_link(ServerSocket1, *this, *this, m_prompt)
+    : QWidget(parent, messages::kFixedDialogFrame), ServerSocket1(port),
+      m_ui(std::make_unique<Ui::TForm1>()), m_link(ServerSocket1, *this, *this, m_prompt)
 {
     m_ui->setupUi(this);
-    setFixedSize(size());
-    move(kFramePosition);
+    messages::fixWindow(*this, kFramePosition);
 
     for (std::size_t i = 0; i < m_panels.size(); ++i) {
         m_panels[i] = new QLabel(m_ui->StatusBar1);
@@ -35,8 +39,12 @@ TForm1::TForm1(quint16 port, QWidget *parent)
     }
     m_panels[0]->setText(u"Halcyra V.10"_s);
 
-    for (QLineEdit *edit : {m_ui->Edit2, m_ui->Edit3, m_ui->Edit4})
+    for (QLineEdit *edit : {m_ui->Edit1, m_ui->Edit2, m_ui->Edit3, m_ui->Edit4})
         edit->installEventFilter(this);
+    connect(m_ui->Button1, &QPushButton::clicked, this,
+            [this] { messages::guarded([this] { Button1Click(); }); });
+    connect(m_ui->Button3, &QPushButton::clicked, this,
+            [this] { messages::guarded([this] { Button3Click(); }); });
 
     connect(&ServerSocket1, &chatlink::ChatServer::clientConnected, this,
             &TForm1::ServerSocket1ClientConnect);
@@ -48,7 +56,7 @@ TForm1::TForm1(quint16 port, QWidget *parent)
         // Shown once the event loop runs, over the splash; the program goes on without clients.
         const QString reason = ServerSocket1.errorString();
         QTimer::singleShot(0, this, [port, reason] {
-            console::errorBox(
+            messages::errorBox(
                 u"포트 %1을(를) 열 수 없어 클라이언트의 접속을 받을 수 없습니다.\n%2"_s.arg(port)
                     .arg(reason));
         });
@@ -67,18 +75,80 @@ TForm1::~TForm1() = default;
 
 void TForm1::ServerSocket1ClientConnect(chatlink::ClientConnection *socket)
 {
-    console::guarded([&] { m_link.clientConnected(socket); });
+    messages::guarded([&] { m_link.clientConnected(socket); });
 }
 
 void TForm1::ServerSocket1ClientRead(chatlink::ClientConnection *socket)
 {
-    console::guarded([&] { m_link.clientRead(socket); });
+    messages::guarded([&] { m_link.clientRead(socket); });
 }
 
 void TForm1::ServerSocket1ClientError(chatlink::ClientConnection *socket, int errorCode,
                                       const QString &text)
 {
-    console::guarded([&] { m_link.clientError(socket, errorCode, text); });
+    messages::guarded([&] { m_link.clientError(socket, errorCode, text); });
+}
+
+QByteArray TForm1::chatLineText() const
+{
+    const QByteArray text =
+        chatlink::composeText(chatlink::kTagChatLine, chatlink::toCp949(m_ui->Edit2->text()),
+                              chatlink::toCp949(m_ui->Edit1->text()));
+    chatlink::ensureFitsBlock(text);
+    return text;
+}
+
+void TForm1::logChatLine()
+{
+    appendChatLine(m_ui->Edit2->text() + QLatin1Char(chatlink::kNameSeparator) +
+                   m_ui->Edit1->text());
+}
+
+void TForm1::Button1Click()
+{
+    if (!m_ui->Radio1->isChecked() && !m_ui->Radio2->isChecked()) {
+        messages::messageBox(u"채팅을 선택해주세요 ^_^"_s);
+        m_ui->Edit1->clear();
+        return;
+    }
+    // Everything that can fail comes before the line is logged, so a refused line stays in the
+    // entry exactly as typed.
+    const chatlink::Block block = chatlink::buildBlock(chatLineText());
+    if (m_ui->Radio2->isChecked()) {
+        const QList<QPointer<chatlink::ClientConnection>> clients(
+            ServerSocket1.connections().begin(), ServerSocket1.connections().end());
+        if (clients.isEmpty()) {
+            messages::messageBox(u"연결된 접속자가 없습니다 "_s);
+            return;
+        }
+        logChatLine();
+        for (const auto &client : clients) {
+            if (client)
+                client->sendBlock(block);
+        }
+    } else {
+        chatlink::ClientConnection *client = selectedClient();
+        logChatLine();
+        client->sendBlock(block);
+    }
+    m_ui->Edit1->clear();
+}
+
+void TForm1::Edit1KeyPress(QChar key)
+{
+    if (key != QChar(u'\r') || !ServerSocket1.isListening())
+        return;
+    const QByteArray text = chatLineText();
+    chatlink::ClientConnection *first = ServerSocket1.connection(0);
+    logChatLine();
+    first->send(text);
+    m_ui->Edit1->clear();
+}
+
+void TForm1::Button3Click()
+{
+    Form4->clearBody();
+    Form4->open();
 }
 
 void TForm1::Timer1Timer()
@@ -137,32 +207,51 @@ void TForm1::appendChatLine(const QString &line)
 
 void TForm1::presentMessage(const QString &message)
 {
-    Q_UNUSED(message);
+    Form3->clearMessages();
+    messages::messageBox(u"Message"_s);
+    Form3->show();
+    Form3->raise();
+    Form3->appendMessage(message);
+}
+
+QString TForm1::contactName() const
+{
+    return m_ui->Edit3->text();
+}
+
+chatlink::ClientConnection *TForm1::selectedClient() const
+{
+    return m_link.selectedClient();
 }
 
 void TForm1::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     if (!event->spontaneous())
-        console::guarded([this] { FormShow(); });
+        messages::guarded([this] { FormShow(); });
 }
 
 void TForm1::closeEvent(QCloseEvent *event)
 {
-    console::guarded([this] { FormClose(); });
+    messages::guarded([this] { FormClose(); });
     QWidget::closeEvent(event);
 }
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_ui->Edit1 && event->type() == QEvent::KeyPress) {
+        const auto key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter)
+            messages::guarded([this] { Edit1KeyPress(QChar(u'\r')); });
+    }
     if (event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
         if (watched == m_ui->Edit2)
-            console::guarded([this] { Edit2Click(); });
+            messages::guarded([this] { Edit2Click(); });
         else if (watched == m_ui->Edit3)
-            console::guarded([this] { Edit3Click(); });
+            messages::guarded([this] { Edit3Click(); });
         else if (watched == m_ui->Edit4)
-            console::guarded([this] { Edit4Click(); });
+            messages::guarded([this] { Edit4Click(); });
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Unit4.h"
 #include "chatlink/chatlink.h"
 #include "chatlink/chatserver.h"
 #include "chatlink/views.h"
@@ -17,7 +18,10 @@ class QLabel;
 
 // The operator's console: chat log, client list, chat entry, contact tree, web search and the
 // status-bar clock. It owns the server socket; its socket handlers hand over to the chat link.
-class TForm1 : public QWidget, public chatlink::ClientListView, public chatlink::IncomingView
+class TForm1 : public QWidget,
+               public chatlink::ClientListView,
+               public chatlink::IncomingView,
+               public MessageRecipient
 {
     Q_OBJECT
 
@@ -35,6 +39,12 @@ public:
     void ServerSocket1ClientRead(chatlink::ClientConnection *socket);
     void ServerSocket1ClientError(chatlink::ClientConnection *socket, int errorCode,
                                   const QString &text);
+    // Send: the chat line to the selected client ("Direct") or to every client ("Full Send").
+    void Button1Click();
+    // Enter: the chat line, without zero fill, to the first client, whatever the chat mode.
+    void Edit1KeyPress(QChar key);
+    // " Message": opens the composer, empty.
+    void Button3Click();
     void Timer1Timer();
     void Edit2Click();
     void Edit3Click();
@@ -49,6 +59,9 @@ public:
     // chatlink::IncomingView
     void appendChatLine(const QString &line) override;
     void presentMessage(const QString &message) override;
+    // MessageRecipient
+    QString contactName() const override;
+    chatlink::ClientConnection *selectedClient() const override;
 
 signals:
     // Raised each time the console is shown, and when it is being closed.
@@ -61,8 +74,14 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The wire text of the typed line; throws BlockOverflowError when it does not fit a block.
+    QByteArray chatLineText() const;
+    void logChatLine();
+
     std::unique_ptr<Ui::TForm1> m_ui;
     std::array<QLabel *, 3> m_panels{}; // status bar: version, date, time
-    console::BoxPrompt m_prompt;
+    messages::BoxPrompt m_prompt;
     chatlink::ChatLink m_link;
 };
+
+extern TForm1 *Form1;

@@ -1,7 +1,6 @@
 #include "Unit2.h"
 
 #include "Unit1.h"
-#include "forms.h"
 #include "messagebox.h"
 #include "ui_Unit2.h"
 
@@ -13,6 +12,8 @@ constexpr QPoint kPosition(704, 159);
 constexpr int kSplashMs = 4000;
 } // namespace
 
+TForm2 *Form2 = nullptr;
+
 TForm2::TForm2(QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_ui(std::make_unique<Ui::TForm2>())
 {
@@ -21,7 +22,7 @@ TForm2::TForm2(QWidget *parent)
     move(kPosition);
     Timer1.setInterval(kSplashMs);
     connect(&Timer1, &QTimer::timeout, this,
-            [this] { console::guarded([this] { Timer1Timer(); }); });
+            [this] { messages::guarded([this] { Timer1Timer(); }); });
     Timer1.start();
 }
 

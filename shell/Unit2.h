@@ -31,3 +31,5 @@ protected:
 private:
     std::unique_ptr<Ui::TForm2> m_ui;
 };
+
+extern TForm2 *Form2;

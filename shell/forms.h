@@ -1,15 +1,9 @@
 #pragma once
 
-class TForm1;
-class TForm2;
-
-// The program's windows, each created once at start-up and kept until it ends.
-extern TForm1 *Form1;
-extern TForm2 *Form2;
-
 namespace shell {
 
-// Creates the windows in start-up order and connects them; the console listens on the port.
+// Creates the windows in start-up order into Form2, Form1, Form3 and Form4 and connects them;
+// the console listens on the port.
 void createForms(unsigned short port);
 void destroyForms();
 

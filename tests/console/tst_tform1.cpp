@@ -100,7 +100,7 @@ void TestTForm1::init()
 void TestTForm1::cleanup()
 {
     m_form.reset();
-    QTRY_COMPARE(console::openBoxCount(), 0);
+    QTRY_COMPARE(messages::openBoxCount(), 0);
     m_boxes.reset();
     const auto leaked = QApplication::topLevelWidgets();
     QVERIFY2(std::none_of(leaked.begin(), leaked.end(), [](QWidget *w) { return w->isVisible(); }),
@@ -357,37 +357,37 @@ void TestTForm1::resetShowsSocketError()
 
 void TestTForm1::guardShowsEscapingErrors()
 {
-    console::guarded([] { throw chatlink::ListIndexError(-1); });
-    console::guarded([] { throw std::runtime_error("plain failure"); });
-    console::guarded([] { throw 42; });
+    messages::guarded([] { throw chatlink::ListIndexError(-1); });
+    messages::guarded([] { throw std::runtime_error("plain failure"); });
+    messages::guarded([] { throw 42; });
     QCOMPARE(m_boxes->errors,
              QStringList({u"List index out of bounds (-1)"_s, u"plain failure"_s, QString()}));
 }
 
 void TestTForm1::nestedBoxesAreCapped()
 {
-    constexpr int kEvents = console::kMaxOpenBoxes + 4;
+    constexpr int kEvents = messages::kMaxOpenBoxes + 4;
     int finished = 0;
     bool capHeld = false;
     // The boxes stay open until the cap is full and the events past it have finished; this runs
     // inside the innermost box's loop, where the test function itself cannot.
     m_boxes->holdWhile = [&] {
-        if (console::openBoxCount() == console::kMaxOpenBoxes &&
-            finished == kEvents - console::kMaxOpenBoxes)
+        if (messages::openBoxCount() == messages::kMaxOpenBoxes &&
+            finished == kEvents - messages::kMaxOpenBoxes)
             capHeld = true;
         return !capHeld;
     };
     // Each event opens a box from inside the previous box's loop, as socket events do.
     for (int i = 0; i < kEvents; ++i) {
         QTimer::singleShot(0, this, [&] {
-            console::messageBox(u"box"_s);
+            messages::messageBox(u"box"_s);
             ++finished;
         });
     }
     QTRY_COMPARE(finished, kEvents);
     QVERIFY(capHeld);
-    QCOMPARE(m_boxes->texts.size(), console::kMaxOpenBoxes);
-    QCOMPARE(m_boxes->mostOpen, console::kMaxOpenBoxes);
+    QCOMPARE(m_boxes->texts.size(), messages::kMaxOpenBoxes);
+    QCOMPARE(m_boxes->mostOpen, messages::kMaxOpenBoxes);
 }
 
 void TestTForm1::connectionFloodKeepsEveryRow()
@@ -397,7 +397,7 @@ void TestTForm1::connectionFloodKeepsEveryRow()
     bool capHeld = false;
     // Clients past the cap are listed at once while the first boxes are still open.
     m_boxes->holdWhile = [&] {
-        if (list->count() == kClients - console::kMaxOpenBoxes)
+        if (list->count() == kClients - messages::kMaxOpenBoxes)
             capHeld = true;
         return !capHeld;
     };
@@ -406,7 +406,7 @@ void TestTForm1::connectionFloodKeepsEveryRow()
         clients.push_back(std::make_unique<RawClient>(m_form->ServerSocket1.serverPort()));
     QTRY_COMPARE(list->count(), kClients);
     QVERIFY(capHeld);
-    QCOMPARE(m_boxes->mostOpen, console::kMaxOpenBoxes);
+    QCOMPARE(m_boxes->mostOpen, messages::kMaxOpenBoxes);
     // Every row still addresses its own client.
     for (int row = 0; row < kClients; ++row)
         m_form->chatLink().rowClient(row)->send(filledBlock("Mrow:" + QByteArray::number(row)));

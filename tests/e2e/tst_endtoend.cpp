@@ -87,7 +87,10 @@ private slots:
 private:
     // Waits for the confirmation box and presses Enter on it.
     bool dismissBox();
-    QString chatLog(const QRect &console);
+    // Selects all of a text area and copies it, as an operator would.
+    QString copyText(QPoint inside);
+    // Waits for the next line the command-line client prints.
+    QString clientLine(QProcess &client);
 
     QProcess m_server;
 };
@@ -118,17 +121,23 @@ bool TestEndToEnd::dismissBox()
     return QTest::qWaitFor([&] { return visibleWindow(u"halcyra-server"_s) == 0; }, 5000);
 }
 
-QString TestEndToEnd::chatLog(const QRect &console)
+QString TestEndToEnd::copyText(QPoint inside)
 {
-    // Select all of the chat log and copy it, as an operator would.
     QGuiApplication::clipboard()->clear();
-    clickAt(console.topLeft() + QPoint(60, 80));
+    clickAt(inside);
     xdotool({u"key"_s, u"ctrl+a"_s, u"ctrl+c"_s});
     QString text;
     if (!QTest::qWaitFor([&] { return !(text = QGuiApplication::clipboard()->text()).isEmpty(); },
                          3000))
-        qWarning("nothing was copied from the chat log");
+        qWarning("nothing was copied");
     return text;
+}
+
+QString TestEndToEnd::clientLine(QProcess &client)
+{
+    if (!QTest::qWaitFor([&] { return client.canReadLine(); }, 5000))
+        return {};
+    return QString::fromUtf8(client.readLine()).trimmed();
 }
 
 void TestEndToEnd::splashThenConsoleWithChat()
@@ -161,14 +170,51 @@ void TestEndToEnd::splashThenConsoleWithChat()
     QCOMPARE(consoleGeometry, QRect(196, 67, 382, 604));
     QTRY_COMPARE_WITH_TIMEOUT(visibleWindow(u"Halcyra Server"_s), 0ull, 2000);
     QVERIFY(dismissBox());
+    first.disconnectFromHost(); // its row goes; the command-line client will be row 0
 
     // A chat line from the command-line client appears in the chat log.
+    const QPoint at = consoleGeometry.topLeft();
     QProcess client;
     client.start(QStringLiteral(HALCYRA_CLIENT), {u"--nick"_s, u"kim"_s});
     QVERIFY(client.waitForStarted());
     QVERIFY(dismissBox());
     client.write("hello 안녕하세요\n");
-    QTRY_VERIFY_WITH_TIMEOUT(chatLog(consoleGeometry).contains(u"kim:hello 안녕하세요"_s), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(copyText(at + QPoint(60, 80)).contains(u"kim:hello 안녕하세요"_s),
+                             5000);
+
+    // Direct: a full block to the selected client.
+    clickAt(at + QPoint(40, 4 + 9)); // nickname field: emptied by the click
+    xdotool({u"type"_s, u"op"_s});
+    clickAt(at + QPoint(25, 256 + 8)); // "Direct"
+    clickAt(at + QPoint(40, 304 + 9)); // the client's row
+    clickAt(at + QPoint(60, 208 + 10));
+    xdotool({u"type"_s, u"direct hi"_s});
+    clickAt(at + QPoint(157 + 20, 208 + 13)); // "Send"
+    QCOMPARE(clientLine(client), u"M op:direct hi"_s);
+
+    // Enter: the text alone to the first client.
+    clickAt(at + QPoint(60, 208 + 10));
+    xdotool({u"type"_s, u"enter hi"_s});
+    xdotool({u"key"_s, u"Return"_s});
+    QCOMPARE(clientLine(client), u"M op:enter hi"_s);
+
+    // A message from the composer, two lines.
+    clickAt(at + QPoint(33 + 60, 497 + 11)); // " Message"
+    QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(u"Form4"_s) != 0, 3000);
+    clickAt(QPoint(457 + 100, 302 + 100));
+    xdotool({u"type"_s, u"line one"_s});
+    xdotool({u"key"_s, u"Return"_s});
+    xdotool({u"type"_s, u"line two"_s});
+    clickAt(QPoint(457 + 8 + 70, 302 + 288 + 12)); // "Send To Message"
+    QCOMPARE(clientLine(client), u"S Input Data:line one"_s);
+    QCOMPARE(clientLine(client), u"line two"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(visibleWindow(u"Form4"_s), 0ull, 3000);
+
+    // A message from the client: the "Message" box, then the viewer with the text.
+    client.write("/s see you\\nbye\n");
+    QVERIFY(dismissBox());
+    QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(u"Form3"_s) != 0, 3000);
+    QCOMPARE(copyText(QPoint(453 + 100, 286 + 100)), u"kim:see you\nbye"_s);
 
     const QString shot = QCoreApplication::applicationDirPath() + u"/console.png"_s;
     QVERIFY(QGuiApplication::primaryScreen()->grabWindow(0, 196, 67, 382, 604).save(shot));

@@ -4,7 +4,7 @@
 #include <QMessageBox>
 #include <QScopeGuard>
 
-namespace console {
+namespace messages {
 namespace {
 
 int g_openBoxes = 0;
@@ -36,4 +36,4 @@ int openBoxCount()
     return g_openBoxes;
 }
 
-} // namespace console
+} // namespace messages

@@ -6,7 +6,7 @@
 #include <QString>
 #include <exception>
 
-namespace console {
+namespace messages {
 
 // Boxes opened from socket events nest: each runs its own loop inside the one before. Past this
 // many open boxes a further notice is skipped (its action still happens), so a flood of events
@@ -43,4 +43,4 @@ public:
     void showError(const QString &text) override { errorBox(text); }
 };
 
-} // namespace console
+} // namespace messages
