@@ -5,10 +5,13 @@
 #include "fixedwindow.h"
 #include "statusclock.h"
 #include "ui_Unit1.h"
+#include "websearch.h"
 
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPointer>
 
@@ -19,6 +22,15 @@ namespace {
 constexpr QPoint kFramePosition(196, 67);
 constexpr int kClockIntervalMs = 1000;
 constexpr int kPanelWidths[] = {170, 100, 50};
+
+// Entries the operator adds get an icon of their own, unlike any role; selected, every entry
+// shows the first role icon, as the presets do.
+QIcon friendIcon()
+{
+    QIcon icon(u":/halcyra/roles/friend.png"_s);
+    icon.addFile(u":/halcyra/roles/role00.png"_s, QSize(), QIcon::Selected);
+    return icon;
+}
 
 } // namespace
 
@@ -45,6 +57,25 @@ TForm1::TForm1(quint16 port, QWidget *parent)
             [this] { messages::guarded([this] { Button1Click(); }); });
     connect(m_ui->Button3, &QPushButton::clicked, this,
             [this] { messages::guarded([this] { Button3Click(); }); });
+    connect(m_ui->Button4, &QPushButton::clicked, this,
+            [this] { messages::guarded([this] { Button4Click(); }); });
+
+    openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
+
+    m_popupMenu = new QMenu(this);
+    m_popupMenu->setObjectName(u"PopupMenu1"_s);
+    QAction *add = m_popupMenu->addAction(u"친구추가"_s);
+    add->setObjectName(u"N1"_s);
+    connect(add, &QAction::triggered, this, [this] { messages::guarded([this] { N1Click(); }); });
+    QAction *remove = m_popupMenu->addAction(u"친구삭제"_s);
+    remove->setObjectName(u"N2"_s);
+    connect(remove, &QAction::triggered, this,
+            [this] { messages::guarded([this] { N2Click(); }); });
+    connect(m_ui->TreeView1, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
+        m_popupMenu->popup(m_ui->TreeView1->viewport()->mapToGlobal(at));
+    });
+    // The menu acts on the selected entry: a right click opens it without selecting.
+    m_ui->TreeView1->viewport()->installEventFilter(this);
 
     connect(&ServerSocket1, &chatlink::ChatServer::clientConnected, this,
             &TForm1::ServerSocket1ClientConnect);
@@ -151,6 +182,33 @@ void TForm1::Button3Click()
     Form4->open();
 }
 
+void TForm1::Button4Click()
+{
+    const QUrl address = console::searchAddress(m_ui->Edit4->text());
+    if (!openUrl(address))
+        messages::messageBox(u"웹 브라우저를 열 수 없습니다: %1"_s.arg(address.toString()));
+}
+
+void TForm1::N1Click()
+{
+    auto *entry = new QTreeWidgetItem(QStringList{m_ui->Edit3->text()});
+    entry->setIcon(0, friendIcon());
+    entry->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemIsEnabled);
+    const QList<QTreeWidgetItem *> selected = m_ui->TreeView1->selectedItems();
+    QTreeWidgetItem *parent = selected.isEmpty() ? nullptr : selected.first()->parent();
+    if (parent)
+        parent->addChild(entry);
+    else
+        m_ui->TreeView1->addTopLevelItem(entry);
+}
+
+void TForm1::N2Click()
+{
+    const QList<QTreeWidgetItem *> selected = m_ui->TreeView1->selectedItems();
+    if (!selected.isEmpty())
+        delete selected.first();
+}
+
 void TForm1::Timer1Timer()
 {
     const console::ClockTexts texts = console::clockTexts(QDateTime::currentDateTime());
@@ -239,6 +297,14 @@ void TForm1::closeEvent(QCloseEvent *event)
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_ui->TreeView1->viewport()) {
+        const auto type = event->type();
+        if ((type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
+             type == QEvent::MouseButtonDblClick) &&
+            static_cast<QMouseEvent *>(event)->button() == Qt::RightButton)
+            return true;
+        return QWidget::eventFilter(watched, event);
+    }
     if (watched == m_ui->Edit1 && event->type() == QEvent::KeyPress) {
         const auto key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter)

@@ -7,14 +7,17 @@
 #include "messagebox.h"
 
 #include <QTimer>
+#include <QUrl>
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
 
 namespace Ui {
 class TForm1;
 }
 class QLabel;
+class QMenu;
 
 // The operator's console: chat log, client list, chat entry, contact tree, web search and the
 // status-bar clock. It owns the server socket; its socket handlers hand over to the chat link.
@@ -34,6 +37,10 @@ public:
     QTimer Timer1;
 
     chatlink::ChatLink &chatLink() { return m_link; }
+    QMenu *PopupMenu1() const { return m_popupMenu; }
+
+    // Opens addresses in the user's default browser; tests put a stand-in here.
+    std::function<bool(const QUrl &)> openUrl;
 
     void ServerSocket1ClientConnect(chatlink::ClientConnection *socket);
     void ServerSocket1ClientRead(chatlink::ClientConnection *socket);
@@ -45,6 +52,13 @@ public:
     void Edit1KeyPress(QChar key);
     // " Message": opens the composer, empty.
     void Button3Click();
+    // "Search": opens the web search for the question in the default browser.
+    void Button4Click();
+    // "친구추가": adds the contact name as the last entry of the selected entry's level (the top
+    // level with none selected); the selection stays where it was.
+    void N1Click();
+    // "친구삭제": deletes the selected entry with its children; nothing without a selection.
+    void N2Click();
     void Timer1Timer();
     void Edit2Click();
     void Edit3Click();
@@ -80,6 +94,7 @@ private:
 
     std::unique_ptr<Ui::TForm1> m_ui;
     std::array<QLabel *, 3> m_panels{}; // status bar: version, date, time
+    QMenu *m_popupMenu = nullptr;
     messages::BoxPrompt m_prompt;
     chatlink::ChatLink m_link;
 };

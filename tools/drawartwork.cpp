@@ -1,5 +1,6 @@
 // Draws the program's pictures into resources/: the splash bitmap (655 x 368, 24-bit BMP), the
-// program icon (32 x 32, 16 colours) and the thirteen 16 x 16 role icons of the contact tree.
+// program icon (32 x 32, 16 colours), the thirteen 16 x 16 role icons of the contact tree and the
+// icon of the entries the operator adds.
 //
 //   QT_QPA_PLATFORM=offscreen build/release/tools/drawartwork resources
 
@@ -276,6 +277,22 @@ QImage roleIcon(const Role &role)
     return image;
 }
 
+// An entry the operator adds: a person on a neutral tile, unlike every role.
+QImage friendIcon()
+{
+    QImage image(16, 16, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(130, 140, 150));
+    p.drawRoundedRect(QRectF(0.5, 0.5, 15, 15), 3, 3);
+    p.setBrush(Qt::white);
+    p.drawEllipse(QRectF(5, 2.5, 6, 6));
+    p.drawChord(QRectF(2.5, 9, 11, 10), 0, 180 * 16);
+    return image;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -285,6 +302,7 @@ int main(int argc, char *argv[])
     out.mkpath(u"roles"_s);
     bool ok = writeFile(out.filePath(u"splash.bmp"_s), bmp24(splash()));
     ok = ok && writeFile(out.filePath(u"halcyra.ico"_s), ico16Colours(programIcon()));
+    ok = ok && friendIcon().save(out.filePath(u"roles/friend.png"_s));
     for (int i = 0; i < 13 && ok; ++i)
         ok = roleIcon(kRoles[i]).save(
             out.filePath(u"roles/role%1.png"_s.arg(i, 2, 10, QChar(u'0'))));

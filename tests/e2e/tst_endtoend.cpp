@@ -1,13 +1,16 @@
 // The real halcyra-server under a real X server (Xvfb), driven with xdotool as an operator would.
 
 #include <QClipboard>
+#include <QFile>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 #include <xcb/xcb.h>
 
 using namespace Qt::StringLiterals;
@@ -142,6 +145,20 @@ QString TestEndToEnd::clientLine(QProcess &client)
 
 void TestEndToEnd::splashThenConsoleWithChat()
 {
+    // A stand-in browser, first in PATH, that records the address it is asked to open.
+    QTemporaryDir browserDir;
+    QVERIFY(browserDir.isValid());
+    const QString browser = browserDir.filePath(u"xdg-open"_s);
+    const QString opened = browserDir.filePath(u"opened"_s);
+    {
+        QFile script(browser);
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\nprintf '%s\\n' \"$1\" > \"$(dirname \"$0\")/opened\"\n");
+    }
+    QFile::setPermissions(browser, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"PATH"_s, browserDir.path() + u':' + environment.value(u"PATH"_s));
+    m_server.setProcessEnvironment(environment);
     m_server.setProgram(QStringLiteral(HALCYRA_SERVER));
     m_server.setProcessChannelMode(QProcess::ForwardedChannels);
     m_server.start();
@@ -215,6 +232,19 @@ void TestEndToEnd::splashThenConsoleWithChat()
     QVERIFY(dismissBox());
     QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(u"Form3"_s) != 0, 3000);
     QCOMPARE(copyText(QPoint(453 + 100, 286 + 100)), u"kim:see you\nbye"_s);
+
+    // The web search opens the default browser on the address, the question intact.
+    clickAt(at + QPoint(4 + 40, 528 + 17 + 10)); // the question field: emptied by the click
+    xdotool({u"type"_s, u"rock & roll #1 + 100%"_s});
+    clickAt(at + QPoint(129 + 28, 528 + 14 + 12)); // "Search"
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(opened), 5000);
+    QFile record(opened);
+    QVERIFY(record.open(QIODevice::ReadOnly));
+    const QUrl url = QUrl::fromEncoded(record.readAll().trimmed());
+    QCOMPARE(url.host(), u"search.naver.com"_s);
+    const QList<QByteArray> items = url.query(QUrl::FullyEncoded).toUtf8().split('&');
+    QCOMPARE(items.size(), 3);
+    QCOMPARE(QByteArray::fromPercentEncoding(items.at(1).sliced(6)), "rock & roll #1 + 100%"_ba);
 
     const QString shot = QCoreApplication::applicationDirPath() + u"/console.png"_s;
     QVERIFY(QGuiApplication::primaryScreen()->grabWindow(0, 196, 67, 382, 604).save(shot));
