@@ -3,7 +3,6 @@
 #include <QHostAddress>
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
@@ -45,6 +44,12 @@ ClientConnection::ClientConnection(qintptr descriptor, QObject *parent)
 {
     enableKeepAlive(int(descriptor));
     m_writeNotifier.setEnabled(false);
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(kTextSettleMs);
+    connect(&m_settle, &QTimer::timeout, this, [this] {
+        m_settled = true;
+        emit readyRead(this);
+    });
     connect(&m_readNotifier, &QSocketNotifier::activated, this, &ClientConnection::onReadable);
     connect(&m_writeNotifier, &QSocketNotifier::activated, this, &ClientConnection::onWritable);
 }
@@ -82,25 +87,51 @@ qint64 ClientConnection::receive(char *data, qint64 maxSize)
 
 qint64 ClientConnection::receiveBlock(Block &buffer)
 {
-    if (m_fillPending > 0) {
-        Block peek{};
-        const qint64 n =
-            ::recv(int(m_descriptor), peek.data(), size_t(m_fillPending), MSG_PEEK | MSG_DONTWAIT);
-        const qsizetype zeros = std::find_if(peek.begin(), peek.begin() + qMax<qint64>(n, 0),
-                                             [](char c) { return c != '\0'; }) -
-                                peek.begin();
-        if (zeros > 0) {
-            m_fillPending -= zeros;
-            receive(peek.data(), zeros);
-            return 0;
-        }
+    if (m_fillPending > 0 && skipFill())
+        return 0;
+    Block chunk{};
+    const qint64 n = receive(chunk.data(), kBlockSize - m_held.size());
+    if (n > 0)
+        m_held.append(chunk.data(), n);
+    if (m_held.isEmpty())
+        return 0;
+    const bool ended = m_held.size() == kBlockSize || m_held.contains('\0');
+    if (ended || m_settled || !isOpen()) {
+        if (m_held.size() < kBlockSize && m_held.contains('\0'))
+            m_fillPending = kBlockSize - m_held.size();
+        return takeHeld(buffer);
+    }
+    if (!m_settle.isActive())
+        m_settle.start();
+    return 0;
+}
+
+bool ClientConnection::skipFill()
+{
+    Block peek{};
+    const qint64 n =
+        ::recv(int(m_descriptor), peek.data(), size_t(m_fillPending), MSG_PEEK | MSG_DONTWAIT);
+    const qsizetype zeros = std::find_if(peek.begin(), peek.begin() + qMax<qint64>(n, 0),
+                                         [](char c) { return c != '\0'; }) -
+                            peek.begin();
+    if (zeros == 0) {
         // Not the fill after all (the client sends shorter texts): read as usual.
         m_fillPending = 0;
+        return false;
     }
-    const qint64 n = receive(buffer.data(), kBlockSize);
-    if (n > 0 && n < kBlockSize && std::memchr(buffer.data(), 0, size_t(n)))
-        m_fillPending = kBlockSize - n;
-    return n;
+    m_fillPending -= zeros;
+    receive(peek.data(), zeros);
+    return true;
+}
+
+qint64 ClientConnection::takeHeld(Block &buffer)
+{
+    const qsizetype size = m_held.size();
+    std::copy(m_held.begin(), m_held.end(), buffer.begin());
+    m_held.clear();
+    m_settle.stop();
+    m_settled = false;
+    return size;
 }
 
 qint64 ClientConnection::send(QByteArrayView bytes)

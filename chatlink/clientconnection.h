@@ -6,11 +6,17 @@
 #include <QObject>
 #include <QSocketNotifier>
 #include <QString>
+#include <QTimer>
 
 namespace chatlink {
 
 // Bytes the kernel has not taken yet are queued up to this limit; past it the client is dropped.
 inline constexpr qsizetype kSendQueueLimit = 64 * 1024;
+
+// A text shorter than a block with no zero after it is either complete (some clients send texts
+// without the zero fill) or the front of a block that TCP split inside its text. It is held this
+// long for the rest of the block before being taken as it is.
+inline constexpr int kTextSettleMs = 50;
 
 // TCP keep-alive: a vanished client machine is noticed within about two minutes.
 inline constexpr int kKeepAliveIdleSeconds = 60;
@@ -44,9 +50,12 @@ public:
     // connection has ended.
     qint64 receive(char *data, qint64 maxSize);
 
-    // One block's read: at most a block of bytes into the buffer. When an earlier read ended
-    // inside a block's zero fill (TCP split the block), the rest of that fill is taken alone, so
-    // it is not read as the start of the next text; the buffer then stays zero.
+    // One block's read: the bytes of at most one block into the buffer, or 0 with the buffer
+    // untouched when nothing is ready. It never reads past a block, and it keeps the stream in
+    // step with the blocks when TCP splits one: the rest of a split zero fill is read alone and
+    // dropped; the front of a block split inside its text is held (at most kTextSettleMs, then
+    // taken as a text of its own) until the rest arrives. Holding raises readyRead() again when
+    // the wait is over.
     qint64 receiveBlock(Block &buffer);
 
     // Hands all of the bytes to the connection or none: what the kernel does not take at once is
@@ -72,6 +81,8 @@ private:
     void flushQueue();
     void finish();
     void fail(int code, const char *operation);
+    bool skipFill();
+    qint64 takeHeld(Block &buffer);
 
     qintptr m_descriptor;
     QString m_remoteAddress;
@@ -79,6 +90,9 @@ private:
     QSocketNotifier m_writeNotifier;
     QByteArray m_queue;
     qsizetype m_fillPending = 0; // zero fill of a split block still to come
+    QByteArray m_held;           // front of a text, fewer than kBlockSize bytes
+    QTimer m_settle;
+    bool m_settled = false;
 };
 
 } // namespace chatlink

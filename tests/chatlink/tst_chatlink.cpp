@@ -38,6 +38,9 @@ private slots:
     void readsOneBlockPerNotification();
     void dropsZeroFillOfASplitBlock();
     void keepsShortZeroTerminatedTexts();
+    void joinsBlockSplitInsideItsText();
+    void takesUnfilledTextsAsTheyCome();
+    void takesUnfilledTextBeforeClose();
 
     void filtersNetworkSetupErrors_data();
     void filtersNetworkSetupErrors();
@@ -221,8 +224,13 @@ void TestChatLink::routesReceivedTexts()
     QVERIFY(marker);
     marker->send(filledBlock("Mmarker"));
     QTRY_VERIFY(m_views->chatLines.contains(u"marker"_s));
-    m_views->chatLines.removeAll(u"marker"_s);
-    QCOMPARE(m_views->chatLines, chatLines);
+    // A text without its zero fill is taken once it has settled.
+    const auto lines = [&] {
+        QStringList l = m_views->chatLines;
+        l.removeAll(u"marker"_s);
+        return l;
+    };
+    QTRY_COMPARE(lines(), chatLines);
     QCOMPARE(m_views->messages, messages);
 }
 
@@ -262,6 +270,44 @@ void TestChatLink::keepsShortZeroTerminatedTexts()
     client->send("Mkim:three\0"_ba);
     QTRY_COMPARE(m_views->chatLines.size(), 3);
     QCOMPARE(m_views->chatLines, QStringList({u"kim:one"_s, u"kim:two"_s, u"kim:three"_s}));
+}
+
+void TestChatLink::joinsBlockSplitInsideItsText()
+{
+    auto client = connectListed();
+    QVERIFY(client);
+    // TCP delivered the block in two pieces, cut inside its text.
+    const QByteArray block = filledBlock("Mkim:hello there");
+    ClientConnection *connection = m_link->rowClient(0);
+    QSignalSpy reads(connection, &ClientConnection::readyRead);
+    client->send(block.first(8));
+    QVERIFY(reads.wait());
+    client->send(block.sliced(8) + filledBlock("Mkim:next"));
+    QTRY_COMPARE(m_views->chatLines, QStringList({u"kim:hello there"_s, u"kim:next"_s}));
+}
+
+void TestChatLink::takesUnfilledTextsAsTheyCome()
+{
+    auto client = connectListed();
+    QVERIFY(client);
+    client->send("Mkim:one"_ba);
+    QTRY_COMPARE(m_views->chatLines, QStringList{u"kim:one"_s});
+    client->send("Mkim:two"_ba);
+    QTRY_COMPARE(m_views->chatLines, QStringList({u"kim:one"_s, u"kim:two"_s}));
+    // Back in step for the blocks that follow.
+    client->send(filledBlock("Mkim:three"));
+    QTRY_COMPARE(m_views->chatLines.size(), 3);
+    QCOMPARE(m_views->chatLines.last(), u"kim:three"_s);
+}
+
+void TestChatLink::takesUnfilledTextBeforeClose()
+{
+    auto client = connectListed();
+    QVERIFY(client);
+    client->send("Mkim:bye"_ba);
+    client->close();
+    QTRY_COMPARE(m_views->chatLines, QStringList{u"kim:bye"_s});
+    QTRY_VERIFY(m_views->rows.isEmpty());
 }
 
 void TestChatLink::filtersNetworkSetupErrors_data()
