@@ -61,15 +61,19 @@ ClientConnection::~ClientConnection()
 
 void ClientConnection::onReadable()
 {
-    // Stays quiet until the next receive(): unread data raises no further notification.
-    m_readNotifier.setEnabled(false);
+    m_awaitingRead = true;
     emit readyRead(this);
+    // Left unread, the data raises no further notification until the next receive(). (Read at
+    // once, as usual, the notifier simply stays armed.)
+    if (m_awaitingRead && isOpen())
+        m_readNotifier.setEnabled(false);
 }
 
 qint64 ClientConnection::receive(char *data, qint64 maxSize)
 {
     if (!isOpen())
         return 0;
+    m_awaitingRead = false;
     const ssize_t n = ::recv(int(m_descriptor), data, size_t(maxSize), MSG_DONTWAIT);
     if (n > 0) {
         m_readNotifier.setEnabled(true);

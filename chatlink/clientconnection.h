@@ -89,6 +89,7 @@ private:
     QSocketNotifier m_readNotifier;
     QSocketNotifier m_writeNotifier;
     QByteArray m_queue;
+    bool m_awaitingRead = false; // raised readyRead() and no receive() since
     qsizetype m_fillPending = 0; // zero fill of a split block still to come
     QByteArray m_held;           // front of a text, fewer than kBlockSize bytes
     QTimer m_settle;

@@ -93,6 +93,10 @@ TForm1::TForm1(quint16 port, QWidget *parent)
         });
     }
 
+    m_chatLog = std::make_unique<console::ChatLog>(*m_ui->Memo1);
+
+    // Precise: a coarse timer may come up to 5% of its interval late by design.
+    Timer1.setTimerType(Qt::PreciseTimer);
     Timer1.setInterval(kClockIntervalMs);
     connect(&Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
     Timer1.start();
@@ -131,8 +135,8 @@ QByteArray TForm1::chatLineText() const
 
 void TForm1::logChatLine()
 {
-    appendChatLine(m_ui->Edit2->text() + QLatin1Char(chatlink::kNameSeparator) +
-                   m_ui->Edit1->text());
+    m_chatLog->appendNow(m_ui->Edit2->text() + QLatin1Char(chatlink::kNameSeparator) +
+                         m_ui->Edit1->text());
 }
 
 void TForm1::Button1Click()
@@ -260,7 +264,7 @@ int TForm1::selectedRow() const
 
 void TForm1::appendChatLine(const QString &line)
 {
-    m_ui->Memo1->appendPlainText(line);
+    m_chatLog->append(line);
 }
 
 void TForm1::presentMessage(const QString &message)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Unit4.h"
+#include "chatlog.h"
 #include "chatlink/chatlink.h"
 #include "chatlink/chatserver.h"
 #include "chatlink/views.h"
@@ -95,6 +96,7 @@ private:
     std::unique_ptr<Ui::TForm1> m_ui;
     std::array<QLabel *, 3> m_panels{}; // status bar: version, date, time
     QMenu *m_popupMenu = nullptr;
+    std::unique_ptr<console::ChatLog> m_chatLog;
     messages::BoxPrompt m_prompt;
     chatlink::ChatLink m_link;
 };

@@ -1,0 +1,195 @@
+#include "dispatch.h"
+
+#include "chatlink/block.h"
+#include "chatlink/chatlink.h"
+#include "chatlink/chatserver.h"
+#include "chatlink/views.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QProcess>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/epoll.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace bench {
+namespace {} // namespace
+
+bool isFloodPayload(QStringView payload)
+{
+    const qsizetype colon = payload.indexOf(u':');
+    if (colon <= 0 || colon == payload.size() - 1)
+        return false;
+    for (qsizetype i = 0; i < payload.size(); ++i) {
+        if (i != colon && !payload[i].isDigit())
+            return false;
+    }
+    return true;
+}
+
+namespace {
+
+class CountingViews : public chatlink::ClientListView,
+                      public chatlink::IncomingView,
+                      public chatlink::OperatorPrompt
+{
+public:
+    void appendRow(const QString &) override {}
+    void removeRow(int) override {}
+    int selectedRow() const override { return -1; }
+    void appendChatLine(const QString &line) override
+    {
+        if (isFloodPayload(line))
+            ++lines;
+    }
+    void presentMessage(const QString &) override {}
+    void showMessage(const QString &) override {}
+    void showError(const QString &) override {}
+
+    std::int64_t lines = 0;
+};
+
+QStringList floodArguments(quint16 port, int clients, int blocks)
+{
+    return {u"flood"_s, QString::number(port), QString::number(clients), QString::number(blocks),
+            u"0"_s};
+}
+
+} // namespace
+
+Load::Load(const QStringList &arguments) : m_process(new QProcess)
+{
+    m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_process->start(QCoreApplication::applicationFilePath(), QStringList{u"--load"_s} + arguments);
+}
+
+Load::~Load()
+{
+    if (m_process->state() != QProcess::NotRunning) {
+        m_process->kill();
+        m_process->waitForFinished();
+    }
+    delete m_process;
+}
+
+bool Load::ready()
+{
+    while (!m_process->canReadLine()) {
+        if (!m_process->waitForReadyRead(30000))
+            return false;
+    }
+    return m_process->readLine().trimmed() == "ready";
+}
+
+void Load::go()
+{
+    m_process->write("go\n");
+    m_process->waitForBytesWritten();
+}
+
+bool Load::finish(int timeoutMs)
+{
+    return m_process->waitForFinished(timeoutMs);
+}
+
+double processCpuSeconds()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+DispatchResult chatLinkDispatch(int clients, int blocks)
+{
+    chatlink::ChatServer server(0);
+    CountingViews views;
+    chatlink::ChatLink link(server, views, views, views);
+    QObject::connect(&server, &chatlink::ChatServer::clientConnected, &link,
+                     &chatlink::ChatLink::clientConnected);
+    QObject::connect(&server, &chatlink::ChatServer::clientRead, &link,
+                     &chatlink::ChatLink::clientRead);
+    server.start();
+
+    Load load(floodArguments(server.serverPort(), clients, blocks));
+    load.ready();
+    QEventLoop loop;
+    int closed = 0;
+    QObject::connect(&server, &chatlink::ChatServer::clientDisconnected, [&] {
+        if (++closed == clients)
+            loop.quit();
+    });
+    while (server.count() < clients)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    QElapsedTimer clock;
+    clock.start();
+    const double cpuStart = processCpuSeconds();
+    load.go();
+    loop.exec();
+    return {views.lines, double(clock.nsecsElapsed()) / 1e9, processCpuSeconds() - cpuStart};
+}
+
+DispatchResult epollDispatch(int clients, int blocks)
+{
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    ::bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address);
+    ::listen(listener, 128);
+    socklen_t length = sizeof address;
+    ::getsockname(listener, reinterpret_cast<sockaddr *>(&address), &length);
+
+    Load load(floodArguments(ntohs(address.sin_port), clients, blocks));
+    load.ready();
+    const int ep = ::epoll_create1(0);
+    for (int accepted = 0; accepted < clients;) {
+        const int c = ::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK);
+        if (c < 0) {
+            ::usleep(100);
+            continue;
+        }
+        epoll_event ev{};
+        ev.events = EPOLLIN;
+        ev.data.fd = c;
+        ::epoll_ctl(ep, EPOLL_CTL_ADD, c, &ev);
+        ++accepted;
+    }
+    DispatchResult r;
+    QElapsedTimer clock;
+    clock.start();
+    const double cpuStart = processCpuSeconds();
+    load.go();
+    int closed = 0;
+    epoll_event events[64];
+    while (closed < clients) {
+        const int n = ::epoll_wait(ep, events, 64, -1);
+        for (int i = 0; i < n; ++i) {
+            const int fd = events[i].data.fd;
+            chatlink::Block buffer{};
+            const ssize_t got = ::recv(fd, buffer.data(), chatlink::kBlockSize, 0);
+            if (got <= 0) {
+                ::close(fd);
+                ++closed;
+                continue;
+            }
+            const chatlink::ReceivedText text = chatlink::recognise(chatlink::readBlock(buffer));
+            if (text.kind == chatlink::TextKind::ChatLine &&
+                isFloodPayload(QString::fromLatin1(text.payload)))
+                ++r.lines;
+        }
+    }
+    r.seconds = double(clock.nsecsElapsed()) / 1e9;
+    r.cpuSeconds = processCpuSeconds() - cpuStart;
+    ::close(ep);
+    ::close(listener);
+    return r;
+}
+
+} // namespace bench

@@ -1,0 +1,473 @@
+// Measures the real program against its goals, each figure beside a baseline taken in the same
+// run, and prints a table. Run it under an X server (bench/run uses Xvfb): the start-up figure
+// waits for the splash to appear on the screen.
+//
+//   halcyra_bench [--quick]
+
+#include "Unit1.h"
+#include "Unit2.h"
+#include "chatlink/block.h"
+#include "chatlink/chatserver.h"
+#include "dispatch.h"
+#include "fonts.h"
+#include "forms.h"
+#include "loadgen.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QScreen>
+#include <QTcpSocket>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QThread>
+#include <algorithm>
+#include <arpa/inet.h>
+#include <cstdio>
+#include <memory>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+using bench::Load;
+
+namespace {
+
+struct Row
+{
+    QString measure;
+    QString result;
+    QString baseline;
+    QString goal;
+    bool met;
+};
+std::vector<Row> g_rows;
+
+void report(const QString &measure, const QString &result, const QString &baseline,
+            const QString &goal, bool met)
+{
+    g_rows.push_back({measure, result, baseline, goal, met});
+    std::printf("  %-44s %s\n", qPrintable(measure), qPrintable(result));
+    std::fflush(stdout);
+}
+
+QString ms(double v)
+{
+    return QString::number(v, 'f', v < 10 ? 2 : 1) + u" ms"_s;
+}
+
+double percentile(std::vector<double> v, double p)
+{
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, size_t(p * double(v.size())))];
+}
+
+// Runs the event loop until the condition holds or the time is up.
+bool waitUntil(const std::function<bool()> &condition, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+// --- the program's own process: start-up and memory ------------------------------------------
+
+constexpr quint16 kPort = chatlink::kServerPort;
+const QPoint kSplashProbe(704 + 620, 159 + 40); // a pixel of the splash, clear of boxes
+
+bool portAccepts()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(kPort);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool ok = ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+    ::close(fd);
+    return ok;
+}
+
+qint64 rssBytes(qint64 pid)
+{
+    QFile status(u"/proc/%1/status"_s.arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong() * 1024;
+    }
+    return 0;
+}
+
+struct StartUp
+{
+    double accepting = 0;
+    double painted = 0;
+};
+
+StartUp startOnce(const QString &program, const QStringList &arguments, const QColor &splash)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    QElapsedTimer clock;
+    clock.start();
+    process.start(program, arguments);
+    StartUp s;
+    waitUntil([] { return portAccepts(); }, 10000);
+    s.accepting = double(clock.nsecsElapsed()) / 1e6;
+    QScreen *screen = QGuiApplication::primaryScreen();
+    waitUntil(
+        [&] {
+            const QImage pixel =
+                screen->grabWindow(0, kSplashProbe.x(), kSplashProbe.y(), 1, 1).toImage();
+            return QColor(pixel.pixel(0, 0)) == splash;
+        },
+        10000);
+    s.painted = double(clock.nsecsElapsed()) / 1e6;
+    process.kill();
+    process.waitForFinished();
+    waitUntil([] { return !portAccepts(); }, 5000);
+    return s;
+}
+
+StartUp startUp(const QString &program, const QStringList &arguments, int runs)
+{
+    const QColor splash =
+        QColor(QImage(u":/halcyra/splash.bmp"_s).pixel(kSplashProbe - QPoint(704, 159 - 8)));
+    std::vector<double> accepting, painted;
+    for (int i = 0; i < runs; ++i) {
+        const StartUp s = startOnce(program, arguments, splash);
+        accepting.push_back(s.accepting);
+        painted.push_back(s.painted);
+    }
+    return {percentile(accepting, 0.5), percentile(painted, 0.5)};
+}
+
+struct Memory
+{
+    qint64 idle = 0;
+    qint64 withClients = 0;
+    double perClient = 0;
+};
+
+Memory memory(const QString &program, const QStringList &arguments, int clients)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    process.start(program, arguments);
+    waitUntil([] { return portAccepts(); }, 10000);
+    QThread::msleep(4500); // past the splash, into the console
+    Memory m;
+    m.idle = rssBytes(process.processId());
+    std::vector<int> fds;
+    auto connectMore = [&](int count) {
+        for (int i = 0; i < count; ++i) {
+            const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+            sockaddr_in address{};
+            address.sin_family = AF_INET;
+            address.sin_port = htons(kPort);
+            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0)
+                fds.push_back(fd);
+            else
+                ::close(fd);
+        }
+        QThread::msleep(1500);
+    };
+    // The first clients raise the confirmation boxes (at most eight stay open); the clients after
+    // them cost only their connection.
+    const int first = clients / 10;
+    connectMore(first);
+    const qint64 atFirst = rssBytes(process.processId());
+    connectMore(clients - first);
+    m.withClients = rssBytes(process.processId());
+    m.perClient = double(m.withClients - atFirst) / double(clients - first);
+    for (int fd : fds)
+        ::close(fd);
+    process.kill();
+    process.waitForFinished();
+    waitUntil([] { return !portAccepts(); }, 5000);
+    return m;
+}
+
+// --- the real windows in this process: throughput, latency, clock -----------------------------
+
+// Clicks OK on every box, the way a quick operator would.
+class BoxDismisser : public QObject
+{
+public:
+    BoxDismisser()
+    {
+        connect(&m_timer, &QTimer::timeout, this, [] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+                box->button(QMessageBox::Ok)->click();
+        });
+        m_timer.start(1);
+    }
+
+private:
+    QTimer m_timer;
+};
+
+QPlainTextEdit *chatLog()
+{
+    return Form1->findChild<QPlainTextEdit *>(u"Memo1"_s);
+}
+
+int listedClients()
+{
+    return Form1->findChild<QListWidget *>(u"ListBox1"_s)->count();
+}
+
+// Watches the chat log: counts flood lines and takes latency samples as lines appear.
+class LogWatch : public QObject
+{
+public:
+    LogWatch()
+    {
+        connect(chatLog()->document(), &QTextDocument::contentsChange, this, &LogWatch::changed);
+    }
+    std::int64_t floodLines = 0;
+    std::vector<double> latencies; // ms
+
+private:
+    void changed(int position, int, int added)
+    {
+        if (added <= 0)
+            return;
+        const std::int64_t now = bench::monotonicNs();
+        QTextCursor cursor(chatLog()->document());
+        cursor.setPosition(position);
+        cursor.setPosition(position + added, QTextCursor::KeepAnchor);
+        for (const QString &line : cursor.selectedText().split(QChar::ParagraphSeparator)) {
+            if (line.startsWith(u"lat:"_s))
+                latencies.push_back(double(now - line.sliced(4).toLongLong()) / 1e6);
+            else if (bench::isFloodPayload(line))
+                ++floodLines;
+        }
+    }
+};
+
+QStringList floodArgs(int clients, int blocks, int rate)
+{
+    return {u"flood"_s, QString::number(Form1->ServerSocket1.serverPort()),
+            QString::number(clients), QString::number(blocks), QString::number(rate)};
+}
+
+struct Throughput
+{
+    double linesPerSecond = 0;
+    std::int64_t lost = 0;
+};
+
+Throughput throughputIntoLog(int clients, int blocks)
+{
+    LogWatch watch;
+    Load load(floodArgs(clients, blocks, 0));
+    load.ready();
+    const int before = listedClients();
+    waitUntil([&] { return listedClients() == before + clients; }, 20000);
+    const std::int64_t expected = std::int64_t(clients) * blocks;
+    QElapsedTimer clock;
+    clock.start();
+    load.go();
+    waitUntil([&] { return watch.floodLines == expected; }, 60000);
+    const double seconds = double(clock.nsecsElapsed()) / 1e9;
+    waitUntil([&] { return listedClients() == before; }, 20000);
+    return {double(watch.floodLines) / seconds, expected - watch.floodLines};
+}
+
+std::vector<double> latency(int samples, int floodRate)
+{
+    LogWatch watch;
+    const quint16 port = Form1->ServerSocket1.serverPort();
+    const int before = listedClients();
+    // One line every 20 ms: a busy chat, yet not a load.
+    Load probe({u"probe"_s, QString::number(port), QString::number(samples), u"20000"_s});
+    probe.ready();
+    std::unique_ptr<Load> flood;
+    if (floodRate > 0) {
+        // As long as the probe runs, and a little longer.
+        flood = std::make_unique<Load>(floodArgs(1, floodRate * (samples / 50 + 1), floodRate));
+        flood->ready();
+    }
+    waitUntil([&] { return listedClients() == before + (flood ? 2 : 1); }, 20000);
+    if (flood)
+        flood->go();
+    probe.go();
+    waitUntil([&] { return int(watch.latencies.size()) == samples; }, 60000);
+    waitUntil([&] { return listedClients() == before; }, 20000);
+    return watch.latencies;
+}
+
+// How late the status clock's ticks come, in ms, while the given load runs (none: idle).
+double clockLateness(int seconds, bool flooded)
+{
+    std::vector<qint64> ticks;
+    QElapsedTimer clock;
+    clock.start();
+    const auto connection = QObject::connect(&Form1->Timer1, &QTimer::timeout,
+                                             [&] { ticks.push_back(clock.elapsed()); });
+    std::unique_ptr<Load> flood;
+    LogWatch watch;
+    const int before = listedClients();
+    if (flooded) {
+        flood = std::make_unique<Load>(floodArgs(1, 1000000, 0));
+        flood->ready();
+        waitUntil([&] { return listedClients() == before + 1; }, 20000);
+        flood->go();
+    }
+    waitUntil([&] { return int(ticks.size()) > seconds; }, (seconds + 3) * 1000);
+    QObject::disconnect(connection);
+    flood.reset(); // the flooding client goes; what it had sent is still read
+    waitUntil([&] { return listedClients() == before; }, 120000);
+    double late = 0;
+    for (size_t i = 1; i < ticks.size(); ++i)
+        late = std::max(late, double(ticks[i] - ticks[i - 1] - Form1->Timer1.interval()));
+    return late;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (argc > 1 && std::string_view(argv[1]) == "--load") {
+        QStringList arguments;
+        for (int i = 2; i < argc; ++i)
+            arguments.append(QString::fromLocal8Bit(argv[i]));
+        return bench::runLoad(arguments);
+    }
+    chatlink::raiseOpenFileLimit();
+    qputenv("QT_NO_GLIB", "1"); // as halcyra-server runs
+    QApplication app(argc, argv);
+    console::installFontSubstitutes();
+    const QStringList args = app.arguments();
+    const bool quick = args.contains(u"--quick"_s);
+    // --only 1,3 runs just those measures.
+    const qsizetype onlyAt = args.indexOf(u"--only"_s);
+    const QStringList only = onlyAt > 0 ? args.value(onlyAt + 1).split(u',') : QStringList();
+    const auto wanted = [&](int measure) {
+        return only.isEmpty() || only.contains(QString::number(measure));
+    };
+
+    std::printf("Measuring (this takes about a minute)...\n");
+    if (portAccepts()) {
+        std::fprintf(stderr, "port %d is in use: stop the server first\n", kPort);
+        return 1;
+    }
+
+    // 3. Start-up.
+    const int runs = quick ? 2 : 5;
+    if (wanted(3)) {
+        const StartUp program = startUp(QStringLiteral(HALCYRA_SERVER), {}, runs);
+        const StartUp floor =
+            startUp(QStringLiteral(BASELINE_SERVER), {QString::number(kPort)}, runs);
+        report(u"3. start-up: exec to port 5000 accepting"_s, ms(program.accepting),
+               ms(floor.accepting), u"<= 100 ms"_s, program.accepting <= 100);
+        report(u"3. start-up: exec to splash painted"_s, ms(program.painted), ms(floor.painted),
+               u"-"_s, true);
+    }
+
+    // 4. Memory.
+    const int idleClients = 1000;
+    if (wanted(4)) {
+        const Memory mem = memory(QStringLiteral(HALCYRA_SERVER), {}, idleClients);
+        const Memory memFloor =
+            memory(QStringLiteral(BASELINE_SERVER), {QString::number(kPort)}, idleClients);
+        auto mib = [](qint64 b) {
+            return QString::number(double(b) / 1048576.0, 'f', 1) + u" MiB"_s;
+        };
+        report(u"4. memory: resident, idle"_s, mib(mem.idle), mib(memFloor.idle), u"<= 50 MB"_s,
+               mem.idle <= 50'000'000);
+        report(u"4. memory: resident, 1,000 idle clients"_s, mib(mem.withClients),
+               mib(memFloor.withClients), u"-"_s, true);
+        report(u"4. memory: per idle client"_s, QString::number(mem.perClient, 'f', 0) + u" B"_s,
+               QString::number(memFloor.perClient, 'f', 0) + u" B"_s, u"<= 4096 B"_s,
+               mem.perClient <= 4096);
+    }
+
+    // 6. The chat-link core against the bare epoll reader, before any window exists.
+    const int clients = 50;
+    const int blocks = quick ? 500 : 2000;
+    const bench::DispatchResult bare = bench::epollDispatch(clients, blocks);
+    if (wanted(6)) {
+        const bench::DispatchResult core = bench::chatLinkDispatch(clients, blocks);
+        const double ratio = bare.seconds / core.seconds;
+        report(u"6. chat link core (no windows)"_s,
+               QString::number(double(clients) * blocks / core.seconds, 'f', 0) + u" blocks/s, "_s +
+                   QString::number(core.cpuSeconds * 1e6 / (double(clients) * blocks), 'f', 2) +
+                   u" us CPU/block"_s,
+               QString::number(double(clients) * blocks / bare.seconds, 'f', 0) + u" blocks/s, "_s +
+                   QString::number(bare.cpuSeconds * 1e6 / (double(clients) * blocks), 'f', 2) +
+                   u" us CPU/block"_s,
+               u"-"_s, true);
+        report(u"6. chat link / bare epoll throughput"_s, QString::number(ratio, 'f', 2), u"1.00"_s,
+               u">= 0.70"_s, ratio >= 0.7);
+    }
+
+    // The real windows in this process for the rest; the console shown, boxes answered.
+    shell::createForms(0);
+    Form2->Timer1Timer();
+    BoxDismisser dismisser;
+
+    // 1. Throughput into the visible chat log.
+    if (wanted(1)) {
+        const Throughput t = throughputIntoLog(clients, blocks);
+        report(u"1. chat lines into the chat log (%1 x %2)"_s.arg(clients).arg(blocks),
+               QString::number(t.linesPerSecond, 'f', 0) + u" lines/s"_s,
+               QString::number(double(clients) * blocks / bare.seconds, 'f', 0) +
+                   u" blocks/s (epoll)"_s,
+               u">= 50000 lines/s"_s, t.linesPerSecond >= 50000);
+        report(u"1. lost lines"_s, QString::number(t.lost),
+               QString::number(std::int64_t(clients) * blocks - bare.lines) + u" (epoll)"_s, u"0"_s,
+               t.lost == 0);
+    }
+
+    // 2. Latency.
+    const int samples = quick ? 100 : 250;
+    if (wanted(2)) {
+        const std::vector<double> idle = latency(samples, 0);
+        const std::vector<double> busy = latency(samples, 10000);
+        report(u"2. latency p50, idle"_s, ms(percentile(idle, 0.5)), u"-"_s, u"-"_s, true);
+        report(u"2. latency p99, idle"_s, ms(percentile(idle, 0.99)), u"-"_s, u"<= 2 ms"_s,
+               percentile(idle, 0.99) <= 2);
+        report(u"2. latency p50, flood of 10,000 lines/s"_s, ms(percentile(busy, 0.5)),
+               ms(percentile(idle, 0.5)) + u" (idle)"_s, u"-"_s, true);
+        report(u"2. latency p99, flood of 10,000 lines/s"_s, ms(percentile(busy, 0.99)),
+               ms(percentile(idle, 0.99)) + u" (idle)"_s, u"<= 20 ms"_s,
+               percentile(busy, 0.99) <= 20);
+    }
+
+    // 5. Responsiveness.
+    const int seconds = quick ? 2 : 4;
+    if (wanted(5)) {
+        const double lateIdle = clockLateness(seconds, false);
+        const double lateBusy = clockLateness(seconds, true);
+        report(u"5. clock tick lateness, max, under flood"_s, ms(lateBusy),
+               ms(lateIdle) + u" (idle)"_s, u"<= 50 ms"_s, lateBusy <= 50);
+    }
+
+    shell::destroyForms();
+
+    std::printf(
+        "\n| Measure | Result | Baseline (same run) | Goal | Met |\n|---|---|---|---|---|\n");
+    for (const Row &r : g_rows) {
+        std::printf("| %s | %s | %s | %s | %s |\n", qPrintable(r.measure), qPrintable(r.result),
+                    qPrintable(r.baseline), qPrintable(r.goal), r.met ? "yes" : "NO");
+    }
+    return 0;
+}

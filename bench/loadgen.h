@@ -1,0 +1,21 @@
+#pragma once
+
+// Load generators, run as a child process of the benchmark so that the server's CPU and memory
+// are its own. Each connects its clients, prints "ready", waits for a line on standard input,
+// sends, and exits once the server has read everything.
+
+#include <QStringList>
+#include <cstdint>
+
+namespace bench {
+
+// Nanoseconds on the monotonic clock, comparable between processes of this machine.
+std::int64_t monotonicNs();
+
+// Runs the generator named by the arguments after "--load"; returns the exit code.
+//   flood PORT CLIENTS BLOCKS RATE   chat lines "M<client>:<sequence>"; RATE lines per second in
+//                                    all, 0 for as fast as possible
+//   probe PORT COUNT INTERVAL_US     chat lines "Mlat:<send time in ns>", one per interval
+int runLoad(const QStringList &arguments);
+
+} // namespace bench
