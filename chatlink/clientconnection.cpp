@@ -115,9 +115,16 @@ bool ClientConnection::skipFill()
     Block peek{};
     const qint64 n =
         ::recv(int(m_descriptor), peek.data(), size_t(m_fillPending), MSG_PEEK | MSG_DONTWAIT);
-    const qsizetype zeros = std::find_if(peek.begin(), peek.begin() + qMax<qint64>(n, 0),
-                                         [](char c) { return c != '\0'; }) -
-                            peek.begin();
+    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+        // Even a peek takes the pending error from the socket: report it here.
+        fail(errno, "recv");
+        return true;
+    }
+    if (n <= 0)
+        return false; // nothing yet, or the end, which the read proper sees
+    const qsizetype zeros =
+        std::find_if(peek.begin(), peek.begin() + n, [](char c) { return c != '\0'; }) -
+        peek.begin();
     if (zeros == 0) {
         // Not the fill after all (the client sends shorter texts): read as usual.
         m_fillPending = 0;
