@@ -1,5 +1,5 @@
 // Draws the program's pictures into resources/: the splash bitmap (655 x 368, 24-bit BMP), the
-// program icon (32 x 32, 16 colours), the thirteen 16 x 16 role icons of the contact tree and the
+// program icon (32 x 32, 16 colours; also as PNG for menus), the thirteen 16 x 16 role icons of the contact tree and the
 // icon of the entries the operator adds.
 //
 //   QT_QPA_PLATFORM=offscreen build/release/tools/drawartwork resources
@@ -302,6 +302,9 @@ int main(int argc, char *argv[])
     out.mkpath(u"roles"_s);
     bool ok = writeFile(out.filePath(u"splash.bmp"_s), bmp24(splash()));
     ok = ok && writeFile(out.filePath(u"halcyra.ico"_s), ico16Colours(programIcon()));
+    // The same picture for the desktop's menus, which take PNG.
+    ok = ok && QImage::fromData(ico16Colours(programIcon()), "ICO")
+                   .save(out.filePath(u"halcyra-server.png"_s));
     ok = ok && friendIcon().save(out.filePath(u"roles/friend.png"_s));
     for (int i = 0; i < 13 && ok; ++i)
         ok = roleIcon(kRoles[i]).save(
