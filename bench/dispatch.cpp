@@ -181,7 +181,7 @@ DispatchResult epollDispatch(int clients, int blocks)
             }
             const chatlink::ReceivedText text = chatlink::recognise(chatlink::readBlock(buffer));
             if (text.kind == chatlink::TextKind::ChatLine &&
-                isFloodPayload(QString::fromLatin1(text.payload)))
+                isFloodPayload(QString::fromLatin1(text.payload.toByteArray())))
                 ++r.lines;
         }
     }

@@ -2,7 +2,7 @@
 // run, and prints a table. Run it under an X server (bench/run uses Xvfb): the start-up figure
 // waits for the splash to appear on the screen.
 //
-//   halcyra_bench [--quick]
+//   halcyra_bench [--quick] [--only 1,6] [--clients K] [--blocks N]
 
 #include "Unit1.h"
 #include "Unit2.h"
@@ -401,8 +401,11 @@ int main(int argc, char *argv[])
     }
 
     // 6. The chat-link core against the bare epoll reader, before any window exists.
-    const int clients = 50;
-    const int blocks = quick ? 500 : 2000;
+    const int clients =
+        args.contains(u"--clients"_s) ? args.value(args.indexOf(u"--clients"_s) + 1).toInt() : 50;
+    const int blocks = args.contains(u"--blocks"_s)
+                           ? args.value(args.indexOf(u"--blocks"_s) + 1).toInt()
+                           : (quick ? 500 : 2000);
     const bench::DispatchResult bare = bench::epollDispatch(clients, blocks);
     if (wanted(6)) {
         const bench::DispatchResult core = bench::chatLinkDispatch(clients, blocks);

@@ -56,36 +56,48 @@ void readyThenWait()
     std::getline(std::cin, line);
 }
 
-// One thread drives every client, so the generator costs the server as little CPU as it can.
-// Flat out, each write carries a few blocks; paced, one block at a time.
+// One thread drives every client, so the generator costs the server as little CPU as it can:
+// blocks are made ahead, a thousand at a time, and each write carries a few of them. Paced, it
+// writes one block at a time.
 int flood(quint16 port, int clients, int blocks, int rate)
 {
     constexpr int kBlocksPerWrite = 10;
-    std::vector<int> fds;
+    constexpr int kBlocksAhead = 1000;
+    struct Client
+    {
+        int fd = -1;
+        int made = 0;      // blocks made so far
+        QByteArray stream; // made and not yet written
+        qsizetype written = 0;
+    };
+    std::vector<Client> all(static_cast<std::size_t>(clients));
+    const auto refill = [&](Client &client, int index) {
+        client.stream.clear();
+        client.written = 0;
+        for (int i = 0; i < kBlocksAhead && client.made < blocks; ++i, ++client.made) {
+            const chatlink::Block block = chatlink::buildBlock(
+                "M" + QByteArray::number(index) + ':' + QByteArray::number(client.made));
+            client.stream.append(block.data(), block.size());
+        }
+    };
     for (int c = 0; c < clients; ++c) {
-        const int fd = connectTo(port);
-        if (fd < 0)
+        all[std::size_t(c)].fd = connectTo(port);
+        if (all[std::size_t(c)].fd < 0)
             return 1;
-        fds.push_back(fd);
+        refill(all[std::size_t(c)], c);
     }
     readyThenWait();
-    std::vector<int> sent(std::size_t(clients), 0);
-    std::vector<QByteArray> pending{std::size_t(clients)};
+    const qsizetype chunk = (rate > 0 ? 1 : kBlocksPerWrite) * chatlink::kBlockSize;
     const auto start = std::chrono::steady_clock::now();
     std::int64_t slot = 0;
     for (int done = 0; done < clients;) {
         done = 0;
+        int blocked = 0;
         for (int c = 0; c < clients; ++c) {
-            QByteArray &out = pending[size_t(c)];
-            const int batch = rate > 0 ? 1 : kBlocksPerWrite;
-            while (out.isEmpty() && sent[size_t(c)] < blocks && out.size() < batch * 100) {
-                const chatlink::Block block = chatlink::buildBlock(
-                    "M" + QByteArray::number(c) + ':' + QByteArray::number(sent[size_t(c)]++));
-                out.append(block.data(), block.size());
-                if (out.size() >= batch * chatlink::kBlockSize)
-                    break;
-            }
-            if (out.isEmpty()) {
+            Client &client = all[std::size_t(c)];
+            if (client.written == client.stream.size())
+                refill(client, c);
+            if (client.stream.isEmpty()) {
                 ++done;
                 continue;
             }
@@ -93,25 +105,27 @@ int flood(quint16 port, int clients, int blocks, int rate)
                 std::this_thread::sleep_until(
                     start + std::chrono::nanoseconds(slot++ * 1'000'000'000 / rate));
             }
-            const ssize_t n = ::send(fds[size_t(c)], out.constData(), size_t(out.size()),
-                                     MSG_NOSIGNAL | (rate > 0 ? 0 : MSG_DONTWAIT));
+            const qsizetype size = qMin(chunk, client.stream.size() - client.written);
+            const ssize_t n = ::send(client.fd, client.stream.constData() + client.written,
+                                     size_t(size), MSG_NOSIGNAL | (rate > 0 ? 0 : MSG_DONTWAIT));
             if (n > 0)
-                out.remove(0, n);
+                client.written += n;
             else if (n < 0 && errno != EAGAIN)
                 return 1;
+            else
+                ++blocked;
         }
-        if (rate == 0 && done < clients) {
+        if (blocked > 0 && blocked == clients - done) {
             std::vector<pollfd> waiting;
-            for (int c = 0; c < clients; ++c) {
-                if (!pending[size_t(c)].isEmpty())
-                    waiting.push_back({fds[size_t(c)], POLLOUT, 0});
+            for (const Client &client : all) {
+                if (client.written < client.stream.size())
+                    waiting.push_back({client.fd, POLLOUT, 0});
             }
-            if (waiting.size() == size_t(clients - done))
-                ::poll(waiting.data(), waiting.size(), 100);
+            ::poll(waiting.data(), waiting.size(), 100);
         }
     }
-    for (int fd : fds)
-        finish(fd);
+    for (const Client &client : all)
+        finish(client.fd);
     return 0;
 }
 

@@ -28,10 +28,10 @@ Block buildBlock(QByteArrayView text)
     return block;
 }
 
-QByteArray readBlock(const Block &buffer)
+QByteArrayView readBlock(const Block &buffer)
 {
     const auto end = std::find(buffer.begin(), buffer.end(), '\0');
-    return QByteArray(buffer.data(), end - buffer.begin());
+    return QByteArrayView(buffer.data(), end - buffer.begin());
 }
 
 ReceivedText recognise(QByteArrayView text)
@@ -40,9 +40,9 @@ ReceivedText recognise(QByteArrayView text)
         return {};
     switch (text.front()) {
     case kTagChatLine:
-        return {TextKind::ChatLine, text.sliced(1).toByteArray()};
+        return {TextKind::ChatLine, text.sliced(1)};
     case kTagMessage:
-        return {TextKind::Message, text.sliced(1).toByteArray()};
+        return {TextKind::Message, text.sliced(1)};
     default:
         return {};
     }

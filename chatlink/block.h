@@ -36,15 +36,16 @@ void ensureFitsBlock(QByteArrayView text);
 // The text at offset 0 of an otherwise zero block; throws BlockOverflowError when it does not fit.
 Block buildBlock(QByteArrayView text);
 
-// The bytes before the first zero of the buffer, or all of them when none is zero.
-QByteArray readBlock(const Block &buffer);
+// The bytes before the first zero of the buffer, or all of them when none is zero; a view of the
+// buffer.
+QByteArrayView readBlock(const Block &buffer);
 
 enum class TextKind { Ignored, ChatLine, Message };
 
 struct ReceivedText
 {
     TextKind kind = TextKind::Ignored;
-    QByteArray payload; // the text without its tag
+    QByteArrayView payload; // the text without its tag: a view of the text given
 };
 
 // Byte-exact and case-sensitive: 'M' is a chat line, 'S' a message, anything else (and the empty

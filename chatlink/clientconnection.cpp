@@ -93,20 +93,34 @@ qint64 ClientConnection::receiveBlock(Block &buffer)
 {
     if (m_fillPending > 0 && skipFill())
         return 0;
+    if (m_held.isEmpty()) {
+        // The usual case: a whole block, or a text with its zero, straight into the buffer.
+        const qint64 n = receive(buffer.data(), kBlockSize);
+        if (n <= 0 || n == kBlockSize)
+            return n;
+        const bool ended =
+            std::find(buffer.begin(), buffer.begin() + n, '\0') != buffer.begin() + n;
+        if (ended) {
+            m_fillPending = kBlockSize - n;
+            return n;
+        }
+        m_held = QByteArray(buffer.data(), n);
+        buffer.fill('\0');
+        if (!isOpen())
+            return takeHeld(buffer);
+        m_settle.start();
+        return 0;
+    }
     Block chunk{};
     const qint64 n = receive(chunk.data(), kBlockSize - m_held.size());
     if (n > 0)
         m_held.append(chunk.data(), n);
-    if (m_held.isEmpty())
-        return 0;
     const bool ended = m_held.size() == kBlockSize || m_held.contains('\0');
     if (ended || m_settled || !isOpen()) {
         if (m_held.size() < kBlockSize && m_held.contains('\0'))
             m_fillPending = kBlockSize - m_held.size();
         return takeHeld(buffer);
     }
-    if (!m_settle.isActive())
-        m_settle.start();
     return 0;
 }
 

@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         std::memcpy(buffer.data(), stream.data(), size_t(n));
         stream = stream.sliced(n);
 
-        const QByteArray text = chatlink::readBlock(buffer);
+        const QByteArrayView text = chatlink::readBlock(buffer);
         check(text.size() <= chatlink::kBlockSize && !text.contains('\0'));
         const chatlink::ReceivedText received = chatlink::recognise(text);
         if (received.kind == chatlink::TextKind::Ignored) {
