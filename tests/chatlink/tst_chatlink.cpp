@@ -4,6 +4,7 @@
 #include "chatlink/cp949.h"
 #include "chatlink/errors.h"
 #include "fakeviews.h"
+#include "linkedserver.h"
 #include "rawclient.h"
 
 #include <QSignalSpy>
@@ -50,36 +51,24 @@ private:
     // Connects a client and waits until its row is listed.
     std::unique_ptr<RawClient> connectListed();
 
-    std::unique_ptr<ChatServer> m_server;
-    std::unique_ptr<FakeViews> m_views;
-    std::unique_ptr<ChatLink> m_link;
+    std::unique_ptr<LinkedServer> m_linked;
 };
 
 void TestChatLink::init()
 {
-    m_server = std::make_unique<ChatServer>(0);
-    m_views = std::make_unique<FakeViews>();
-    m_link = std::make_unique<ChatLink>(*m_server, *m_views, *m_views, *m_views);
-    connect(m_server.get(), &ChatServer::clientConnected, m_link.get(), &ChatLink::clientConnected);
-    connect(m_server.get(), &ChatServer::clientRead, m_link.get(), &ChatLink::clientRead);
-    connect(m_server.get(), &ChatServer::clientError, m_link.get(), &ChatLink::clientError);
-    QVERIFY(m_server->start());
+    m_linked = std::make_unique<LinkedServer>();
+    QVERIFY(m_linked->server.isListening());
 }
 
 void TestChatLink::cleanup()
 {
-    m_link.reset();
-    m_server.reset();
-    m_views.reset();
+    m_linked.reset();
 }
 
 std::unique_ptr<RawClient> TestChatLink::connectListed()
 {
-    const qsizetype rows = m_views->rows.size();
-    auto client = std::make_unique<RawClient>(m_server->serverPort());
-    if (!QTest::qWaitFor([&] { return m_views->rows.size() > rows; }))
-        return nullptr;
-    return client;
+    return ::connectListed(m_linked->server.serverPort(),
+                           [this] { return m_linked->views.rows.size(); });
 }
 
 void TestChatLink::confirmsThenListsEachClient()
@@ -87,11 +76,12 @@ void TestChatLink::confirmsThenListsEachClient()
     auto a = connectListed();
     auto b = connectListed();
     QVERIFY(a && b);
-    QCOMPARE(m_views->events, QStringList({u"box: "_s + kConnectedNotice, u"row: 127.0.0.1"_s,
-                                           u"box: "_s + kConnectedNotice, u"row: 127.0.0.1"_s}));
+    QCOMPARE(m_linked->views.events,
+             QStringList({u"box: "_s + kConnectedNotice, u"row: 127.0.0.1"_s,
+                          u"box: "_s + kConnectedNotice, u"row: 127.0.0.1"_s}));
     // Same address, own rows, each bound to its own client.
-    m_link->rowClient(0)->send(filledBlock("Mto:a"));
-    m_link->rowClient(1)->send(filledBlock("Mto:b"));
+    m_linked->link.rowClient(0)->send(filledBlock("Mto:a"));
+    m_linked->link.rowClient(1)->send(filledBlock("Mto:b"));
     QCOMPARE(a->receive(kBlockSize), filledBlock("Mto:a"));
     QCOMPARE(b->receive(kBlockSize), filledBlock("Mto:b"));
 }
@@ -101,39 +91,41 @@ void TestChatLink::rowsBoundToClientsAcceptedDuringOpenBox()
     std::unique_ptr<RawClient> second;
     // The first box stays open until the second client has been listed; the second client
     // connects while the first box is open and its box is dismissed at once.
-    m_views->onBoxShown = [&](int box) {
+    m_linked->views.onBoxShown = [&](int box) {
         if (box == 0)
-            second = std::make_unique<RawClient>(m_server->serverPort());
+            second = std::make_unique<RawClient>(m_linked->server.serverPort());
     };
-    m_views->dismissWhen = [&](int box) { return box == 1 || m_views->rows.size() == 1; };
+    m_linked->views.dismissWhen = [&](int box) {
+        return box == 1 || m_linked->views.rows.size() == 1;
+    };
 
-    RawClient first(m_server->serverPort());
-    QTRY_COMPARE(m_views->rows.size(), 2);
-    QCOMPARE(m_views->notices.size(), 2);
+    RawClient first(m_linked->server.serverPort());
+    QTRY_COMPARE(m_linked->views.rows.size(), 2);
+    QCOMPARE(m_linked->views.notices.size(), 2);
 
     // The second client's row came first; each row still addresses its own client.
-    m_link->rowClient(0)->send(filledBlock("Mfor:second"));
-    m_link->rowClient(1)->send(filledBlock("Mfor:first"));
+    m_linked->link.rowClient(0)->send(filledBlock("Mfor:second"));
+    m_linked->link.rowClient(1)->send(filledBlock("Mfor:first"));
     QCOMPARE(second->receive(kBlockSize), filledBlock("Mfor:second"));
     QCOMPARE(first.receive(kBlockSize), filledBlock("Mfor:first"));
 }
 
 void TestChatLink::clientLeavingBeforeConfirmationGetsNoRow()
 {
-    auto leaver = std::make_unique<RawClient>(m_server->serverPort());
-    m_views->onBoxShown = [&](int) { leaver->close(); };
-    m_views->dismissWhen = [&](int) { return m_server->count() == 0; };
-    QTRY_COMPARE(m_views->notices.size(), 1);
-    QTRY_COMPARE(m_views->openBoxes, 0);
-    QVERIFY(m_views->rows.isEmpty());
-    QVERIFY(m_views->errors.isEmpty());
+    auto leaver = std::make_unique<RawClient>(m_linked->server.serverPort());
+    m_linked->views.onBoxShown = [&](int) { leaver->close(); };
+    m_linked->views.dismissWhen = [&](int) { return m_linked->server.count() == 0; };
+    QTRY_COMPARE(m_linked->views.notices.size(), 1);
+    QTRY_COMPARE(m_linked->views.openBoxes, 0);
+    QVERIFY(m_linked->views.rows.isEmpty());
+    QVERIFY(m_linked->views.errors.isEmpty());
 
     // Later clients are listed as usual.
-    m_views->dismissWhen = nullptr;
+    m_linked->views.dismissWhen = nullptr;
     auto next = connectListed();
     QVERIFY(next);
-    QCOMPARE(m_views->rows.size(), 1);
-    m_link->rowClient(0)->send(filledBlock("Mhi"));
+    QCOMPARE(m_linked->views.rows.size(), 1);
+    m_linked->link.rowClient(0)->send(filledBlock("Mhi"));
     QCOMPARE(next->receive(kBlockSize), filledBlock("Mhi"));
 }
 
@@ -143,27 +135,27 @@ void TestChatLink::rowLeavesWithItsConnection()
     auto b = connectListed();
     auto c = connectListed();
     QVERIFY(a && b && c);
-    m_views->selected = 2;
+    m_linked->views.selected = 2;
     b->close();
-    QTRY_COMPARE(m_views->rows.size(), 2);
-    QCOMPARE(m_views->events.last(), u"removed: 1"_s);
+    QTRY_COMPARE(m_linked->views.rows.size(), 2);
+    QCOMPARE(m_linked->views.events.last(), u"removed: 1"_s);
     // The selection follows its client; every row still addresses its own.
-    QCOMPARE(m_link->selectedClient(), m_link->rowClient(1));
-    m_link->rowClient(0)->send(filledBlock("Mto:a"));
-    m_link->selectedClient()->send(filledBlock("Mto:c"));
+    QCOMPARE(m_linked->link.selectedClient(), m_linked->link.rowClient(1));
+    m_linked->link.rowClient(0)->send(filledBlock("Mto:a"));
+    m_linked->link.selectedClient()->send(filledBlock("Mto:c"));
     QCOMPARE(a->receive(kBlockSize), filledBlock("Mto:a"));
     QCOMPARE(c->receive(kBlockSize), filledBlock("Mto:c"));
-    QVERIFY_THROWS_EXCEPTION(ListIndexError, m_link->rowClient(2));
-    QVERIFY(m_views->errors.isEmpty());
+    QVERIFY_THROWS_EXCEPTION(ListIndexError, m_linked->link.rowClient(2));
+    QVERIFY(m_linked->views.errors.isEmpty());
 }
 
 void TestChatLink::noSelectionThrowsListIndexError()
 {
     auto a = connectListed();
     QVERIFY(a);
-    m_views->selected = -1;
+    m_linked->views.selected = -1;
     try {
-        m_link->selectedClient();
+        m_linked->link.selectedClient();
         QFAIL("no exception without a selected row");
     } catch (const ListIndexError &e) {
         QCOMPARE(e.text(), u"List index out of bounds (-1)"_s);
@@ -175,13 +167,13 @@ void TestChatLink::readsFromTheClientThatSent()
     auto a = connectListed();
     auto b = connectListed();
     QVERIFY(a && b);
-    m_views->selected = 0;
+    m_linked->views.selected = 0;
     b->send(filledBlock("Mlee:from b"));
-    QTRY_COMPARE(m_views->chatLines, QStringList{u"lee:from b"_s});
-    m_views->selected = -1;
+    QTRY_COMPARE(m_linked->views.chatLines, QStringList{u"lee:from b"_s});
+    m_linked->views.selected = -1;
     a->send(filledBlock("Mkim:from a"));
-    QTRY_COMPARE(m_views->chatLines.size(), 2);
-    QCOMPARE(m_views->chatLines.last(), u"kim:from a"_s);
+    QTRY_COMPARE(m_linked->views.chatLines.size(), 2);
+    QCOMPARE(m_linked->views.chatLines.last(), u"kim:from a"_s);
 }
 
 void TestChatLink::routesReceivedTexts_data()
@@ -223,15 +215,15 @@ void TestChatLink::routesReceivedTexts()
     auto marker = connectListed();
     QVERIFY(marker);
     marker->send(filledBlock("Mmarker"));
-    QTRY_VERIFY(m_views->chatLines.contains(u"marker"_s));
+    QTRY_VERIFY(m_linked->views.chatLines.contains(u"marker"_s));
     // A text without its zero fill is taken once it has settled.
     const auto lines = [&] {
-        QStringList l = m_views->chatLines;
+        QStringList l = m_linked->views.chatLines;
         l.removeAll(u"marker"_s);
         return l;
     };
     QTRY_COMPARE(lines(), chatLines);
-    QCOMPARE(m_views->messages, messages);
+    QCOMPARE(m_linked->views.messages, messages);
 }
 
 void TestChatLink::readsOneBlockPerNotification()
@@ -240,8 +232,8 @@ void TestChatLink::readsOneBlockPerNotification()
     QVERIFY(client);
     // Three blocks in one write are three texts; a short text is taken as it came.
     client->send(filledBlock("Mkim:1") + filledBlock("Skim:2") + filledBlock("Mkim:3"));
-    QTRY_COMPARE(m_views->chatLines, QStringList({u"kim:1"_s, u"kim:3"_s}));
-    QCOMPARE(m_views->messages, QStringList{u"kim:2"_s});
+    QTRY_COMPARE(m_linked->views.chatLines, QStringList({u"kim:1"_s, u"kim:3"_s}));
+    QCOMPARE(m_linked->views.messages, QStringList{u"kim:2"_s});
 }
 
 void TestChatLink::dropsZeroFillOfASplitBlock()
@@ -252,10 +244,11 @@ void TestChatLink::dropsZeroFillOfASplitBlock()
     // arrives together with the next block.
     const QByteArray first = filledBlock("Mkim:first");
     client->send(first.first(30));
-    QTRY_COMPARE(m_views->chatLines, QStringList{u"kim:first"_s});
+    QTRY_COMPARE(m_linked->views.chatLines, QStringList{u"kim:first"_s});
     client->send(first.sliced(30) + filledBlock("Mkim:second") + filledBlock("Mkim:third"));
-    QTRY_COMPARE(m_views->chatLines.size(), 3);
-    QCOMPARE(m_views->chatLines, QStringList({u"kim:first"_s, u"kim:second"_s, u"kim:third"_s}));
+    QTRY_COMPARE(m_linked->views.chatLines.size(), 3);
+    QCOMPARE(m_linked->views.chatLines,
+             QStringList({u"kim:first"_s, u"kim:second"_s, u"kim:third"_s}));
 }
 
 void TestChatLink::keepsShortZeroTerminatedTexts()
@@ -264,12 +257,12 @@ void TestChatLink::keepsShortZeroTerminatedTexts()
     QVERIFY(client);
     // A client that ends each text with a single zero, or with a short run of garbage.
     client->send("Mkim:one\0"_ba);
-    QTRY_COMPARE(m_views->chatLines.size(), 1);
+    QTRY_COMPARE(m_linked->views.chatLines.size(), 1);
     client->send("Mkim:two\0xy"_ba);
-    QTRY_COMPARE(m_views->chatLines.size(), 2);
+    QTRY_COMPARE(m_linked->views.chatLines.size(), 2);
     client->send("Mkim:three\0"_ba);
-    QTRY_COMPARE(m_views->chatLines.size(), 3);
-    QCOMPARE(m_views->chatLines, QStringList({u"kim:one"_s, u"kim:two"_s, u"kim:three"_s}));
+    QTRY_COMPARE(m_linked->views.chatLines.size(), 3);
+    QCOMPARE(m_linked->views.chatLines, QStringList({u"kim:one"_s, u"kim:two"_s, u"kim:three"_s}));
 }
 
 void TestChatLink::joinsBlockSplitInsideItsText()
@@ -278,12 +271,12 @@ void TestChatLink::joinsBlockSplitInsideItsText()
     QVERIFY(client);
     // TCP delivered the block in two pieces, cut inside its text.
     const QByteArray block = filledBlock("Mkim:hello there");
-    ClientConnection *connection = m_link->rowClient(0);
+    ClientConnection *connection = m_linked->link.rowClient(0);
     QSignalSpy reads(connection, &ClientConnection::readyRead);
     client->send(block.first(8));
     QVERIFY(reads.wait());
     client->send(block.sliced(8) + filledBlock("Mkim:next"));
-    QTRY_COMPARE(m_views->chatLines, QStringList({u"kim:hello there"_s, u"kim:next"_s}));
+    QTRY_COMPARE(m_linked->views.chatLines, QStringList({u"kim:hello there"_s, u"kim:next"_s}));
 }
 
 void TestChatLink::takesUnfilledTextsAsTheyCome()
@@ -291,13 +284,13 @@ void TestChatLink::takesUnfilledTextsAsTheyCome()
     auto client = connectListed();
     QVERIFY(client);
     client->send("Mkim:one"_ba);
-    QTRY_COMPARE(m_views->chatLines, QStringList{u"kim:one"_s});
+    QTRY_COMPARE(m_linked->views.chatLines, QStringList{u"kim:one"_s});
     client->send("Mkim:two"_ba);
-    QTRY_COMPARE(m_views->chatLines, QStringList({u"kim:one"_s, u"kim:two"_s}));
+    QTRY_COMPARE(m_linked->views.chatLines, QStringList({u"kim:one"_s, u"kim:two"_s}));
     // Back in step for the blocks that follow.
     client->send(filledBlock("Mkim:three"));
-    QTRY_COMPARE(m_views->chatLines.size(), 3);
-    QCOMPARE(m_views->chatLines.last(), u"kim:three"_s);
+    QTRY_COMPARE(m_linked->views.chatLines.size(), 3);
+    QCOMPARE(m_linked->views.chatLines.last(), u"kim:three"_s);
 }
 
 void TestChatLink::takesUnfilledTextBeforeClose()
@@ -306,8 +299,8 @@ void TestChatLink::takesUnfilledTextBeforeClose()
     QVERIFY(client);
     client->send("Mkim:bye"_ba);
     client->close();
-    QTRY_COMPARE(m_views->chatLines, QStringList{u"kim:bye"_s});
-    QTRY_VERIFY(m_views->rows.isEmpty());
+    QTRY_COMPARE(m_linked->views.chatLines, QStringList{u"kim:bye"_s});
+    QTRY_VERIFY(m_linked->views.rows.isEmpty());
 }
 
 void TestChatLink::filtersNetworkSetupErrors_data()
@@ -327,13 +320,13 @@ void TestChatLink::filtersNetworkSetupErrors()
 {
     QFETCH(int, code);
     QFETCH(bool, plainMessage);
-    m_link->clientError(nullptr, code, u"the socket layer's text"_s);
+    m_linked->link.clientError(nullptr, code, u"the socket layer's text"_s);
     if (plainMessage) {
-        QCOMPARE(m_views->notices, QStringList{kNetworkSetupNotice});
-        QVERIFY(m_views->errors.isEmpty());
+        QCOMPARE(m_linked->views.notices, QStringList{kNetworkSetupNotice});
+        QVERIFY(m_linked->views.errors.isEmpty());
     } else {
-        QVERIFY(m_views->notices.isEmpty());
-        QCOMPARE(m_views->errors, QStringList{u"the socket layer's text"_s});
+        QVERIFY(m_linked->views.notices.isEmpty());
+        QCOMPARE(m_linked->views.errors, QStringList{u"the socket layer's text"_s});
     }
 }
 
@@ -343,12 +336,12 @@ void TestChatLink::showsResetWithSocketText()
     auto b = connectListed();
     QVERIFY(a && b);
     a->reset();
-    QTRY_COMPARE(m_views->errors.size(), 1);
-    QVERIFY2(m_views->errors.at(0).contains(u"Connection reset by peer"_s),
-             qPrintable(m_views->errors.at(0)));
-    QCOMPARE(m_views->notices.size(), 2); // the two confirmations, nothing more
-    QCOMPARE(m_views->rows.size(), 1);
-    m_link->rowClient(0)->send(filledBlock("Mstill:here"));
+    QTRY_COMPARE(m_linked->views.errors.size(), 1);
+    QVERIFY2(m_linked->views.errors.at(0).contains(u"Connection reset by peer"_s),
+             qPrintable(m_linked->views.errors.at(0)));
+    QCOMPARE(m_linked->views.notices.size(), 2); // the two confirmations, nothing more
+    QCOMPARE(m_linked->views.rows.size(), 1);
+    m_linked->link.rowClient(0)->send(filledBlock("Mstill:here"));
     QCOMPARE(b->receive(kBlockSize), filledBlock("Mstill:here"));
 }
 

@@ -81,11 +81,7 @@ void TestOutgoingChat::cleanup()
 std::unique_ptr<RawClient> TestOutgoingChat::connectListed()
 {
     auto *list = control<QListWidget>("ListBox1");
-    const int rows = list->count();
-    auto client = std::make_unique<RawClient>(m_form->ServerSocket1.serverPort());
-    if (!QTest::qWaitFor([&] { return list->count() > rows; }))
-        return nullptr;
-    return client;
+    return ::connectListed(m_form->ServerSocket1.serverPort(), [list] { return list->count(); });
 }
 
 void TestOutgoingChat::typeLine(const QString &nick, const QString &line)

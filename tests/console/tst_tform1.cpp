@@ -110,11 +110,7 @@ void TestTForm1::cleanup()
 std::unique_ptr<RawClient> TestTForm1::connectListed()
 {
     auto *list = control<QListWidget>("ListBox1");
-    const int rows = list->count();
-    auto client = std::make_unique<RawClient>(m_form->ServerSocket1.serverPort());
-    if (!QTest::qWaitFor([&] { return list->count() > rows; }))
-        return nullptr;
-    return client;
+    return ::connectListed(m_form->ServerSocket1.serverPort(), [list] { return list->count(); });
 }
 
 void TestTForm1::windowFrame()

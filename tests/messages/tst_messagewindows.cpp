@@ -80,11 +80,9 @@ void TestMessageWindows::cleanup()
 std::unique_ptr<RawClient> TestMessageWindows::connectListed()
 {
     auto *list = Form1->findChild<QListWidget *>(u"ListBox1"_s);
-    const int rows = list->count();
-    auto client = std::make_unique<RawClient>(Form1->ServerSocket1.serverPort());
-    if (!QTest::qWaitFor([&] { return list->count() > rows; }))
-        return nullptr;
-    list->setCurrentRow(rows);
+    auto client =
+        ::connectListed(Form1->ServerSocket1.serverPort(), [list] { return list->count(); });
+    list->setCurrentRow(list->count() - 1);
     return client;
 }
 

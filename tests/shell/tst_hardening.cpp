@@ -91,11 +91,7 @@ void TestHardening::cleanup()
 
 std::unique_ptr<RawClient> TestHardening::connectListed()
 {
-    const int rows = clientList()->count();
-    auto client = std::make_unique<RawClient>(Form1->ServerSocket1.serverPort());
-    if (!QTest::qWaitFor([&] { return clientList()->count() > rows; }))
-        return nullptr;
-    return client;
+    return ::connectListed(Form1->ServerSocket1.serverPort(), [] { return clientList()->count(); });
 }
 
 void TestHardening::floodOfChatLines()

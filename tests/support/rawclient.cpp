@@ -2,6 +2,7 @@
 
 #include "chatlink/block.h"
 
+#include <QTest>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <netinet/in.h>
@@ -94,6 +95,15 @@ void RawClient::reset()
     const linger hard{1, 0};
     ::setsockopt(m_fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
     close();
+}
+
+std::unique_ptr<RawClient> connectListed(quint16 port, const std::function<qsizetype()> &rowCount)
+{
+    const qsizetype rows = rowCount();
+    auto client = std::make_unique<RawClient>(port);
+    if (!QTest::qWaitFor([&] { return rowCount() > rows; }))
+        return nullptr;
+    return client;
 }
 
 QByteArray filledBlock(QByteArrayView text)

@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <functional>
+#include <memory>
 
 // A blocking POSIX client socket. Connecting completes in the kernel's backlog, so tests can
 // connect and send without running the event loop that serves the server.
@@ -31,6 +33,10 @@ public:
 private:
     int m_fd = -1;
 };
+
+// Connects a client and runs the event loop until the row count has grown, that is until the
+// server has confirmed and listed the client; null when it never is.
+std::unique_ptr<RawClient> connectListed(quint16 port, const std::function<qsizetype()> &rowCount);
 
 // A block's worth of bytes: the text followed by zeros.
 QByteArray filledBlock(QByteArrayView text);

@@ -2,6 +2,7 @@
 #include "chatlink/chatlink.h"
 #include "chatlink/chatserver.h"
 #include "fakeviews.h"
+#include "linkedserver.h"
 #include "rawclient.h"
 
 #include <QProcess>
@@ -30,20 +31,14 @@ private:
     bool startClient(const QStringList &arguments);
     QString waitForOutputLine();
 
-    std::unique_ptr<ChatServer> m_server;
-    std::unique_ptr<FakeViews> m_views;
-    std::unique_ptr<ChatLink> m_link;
+    std::unique_ptr<LinkedServer> m_linked;
     std::unique_ptr<QProcess> m_client;
 };
 
 void TestHalcyraClient::init()
 {
-    m_server = std::make_unique<ChatServer>(0);
-    m_views = std::make_unique<FakeViews>();
-    m_link = std::make_unique<ChatLink>(*m_server, *m_views, *m_views, *m_views);
-    connect(m_server.get(), &ChatServer::clientConnected, m_link.get(), &ChatLink::clientConnected);
-    connect(m_server.get(), &ChatServer::clientRead, m_link.get(), &ChatLink::clientRead);
-    QVERIFY(m_server->start());
+    m_linked = std::make_unique<LinkedServer>();
+    QVERIFY(m_linked->server.isListening());
     m_client = std::make_unique<QProcess>();
     m_client->setProgram(QStringLiteral(HALCYRA_CLIENT));
 }
@@ -55,17 +50,15 @@ void TestHalcyraClient::cleanup()
         m_client->waitForFinished();
     }
     m_client.reset();
-    m_link.reset();
-    m_server.reset();
-    m_views.reset();
+    m_linked.reset();
 }
 
 bool TestHalcyraClient::startClient(const QStringList &arguments)
 {
-    m_client->setArguments(arguments +
-                           QStringList{u"127.0.0.1"_s, QString::number(m_server->serverPort())});
+    m_client->setArguments(
+        arguments + QStringList{u"127.0.0.1"_s, QString::number(m_linked->server.serverPort())});
     m_client->start();
-    return QTest::qWaitFor([&] { return !m_views->rows.isEmpty(); });
+    return QTest::qWaitFor([&] { return !m_linked->views.rows.isEmpty(); });
 }
 
 QString TestHalcyraClient::waitForOutputLine()
@@ -79,15 +72,15 @@ void TestHalcyraClient::sendsLinesAndMessagesAsBlocks()
 {
     QVERIFY(startClient({u"--nick"_s, u"김"_s}));
     m_client->write("hello\n/s first\\nsecond\n\xEC\x95\x88\xEB\x85\x95\n");
-    QTRY_COMPARE(m_views->chatLines.size(), 2);
-    QCOMPARE(m_views->chatLines, QStringList({u"김:hello"_s, u"김:안녕"_s}));
-    QCOMPARE(m_views->messages, QStringList{u"김:first\r\nsecond"_s});
+    QTRY_COMPARE(m_linked->views.chatLines.size(), 2);
+    QCOMPARE(m_linked->views.chatLines, QStringList({u"김:hello"_s, u"김:안녕"_s}));
+    QCOMPARE(m_linked->views.messages, QStringList{u"김:first\r\nsecond"_s});
 }
 
 void TestHalcyraClient::printsWhatTheServerSends()
 {
     QVERIFY(startClient({}));
-    ClientConnection *connection = m_link->rowClient(0);
+    ClientConnection *connection = m_linked->link.rowClient(0);
     connection->send(filledBlock("Mkim:hi"));
     QCOMPARE(waitForOutputLine(), u"M kim:hi"_s);
     connection->send("Skim:\xBE\xC8\xB3\xE7"_ba); // code page 949, without zero fill
@@ -101,14 +94,14 @@ void TestHalcyraClient::refusesLinesTooLongForABlock()
 {
     QVERIFY(startClient({u"--nick"_s, u"kim"_s}));
     m_client->write(QByteArray(120, 'x') + "\nshort\n");
-    QTRY_COMPARE(m_views->chatLines, QStringList{u"kim:short"_s});
+    QTRY_COMPARE(m_linked->views.chatLines, QStringList{u"kim:short"_s});
     QVERIFY(QString::fromUtf8(m_client->readAllStandardError()).contains(u"not sent"_s));
 }
 
 void TestHalcyraClient::reportsRefusedConnection()
 {
-    const quint16 port = m_server->serverPort();
-    m_server->close();
+    const quint16 port = m_linked->server.serverPort();
+    m_linked->server.close();
     m_client->setArguments({u"127.0.0.1"_s, QString::number(port)});
     m_client->start();
     QVERIFY(m_client->waitForFinished());
