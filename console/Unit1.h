@@ -1,10 +1,10 @@
 #pragma once
 
 #include "Unit4.h"
-#include "chatlog.h"
 #include "chatlink/chatlink.h"
 #include "chatlink/chatserver.h"
 #include "chatlink/views.h"
+#include "chatlog.h"
 #include "messagebox.h"
 
 #include <QTimer>

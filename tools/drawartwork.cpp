@@ -1,6 +1,6 @@
 // Draws the program's pictures into resources/: the splash bitmap (655 x 368, 24-bit BMP), the
-// program icon (32 x 32, 16 colours; also as PNG for menus), the thirteen 16 x 16 role icons of the contact tree and the
-// icon of the entries the operator adds.
+// program icon (32 x 32, 16 colours; also as PNG for menus), the thirteen 16 x 16 role icons of the
+// contact tree and the icon of the entries the operator adds.
 //
 //   QT_QPA_PLATFORM=offscreen build/release/tools/drawartwork resources
 
@@ -14,6 +14,7 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 #include <QtEndian>
+#include <functional>
 
 using namespace Qt::StringLiterals;
 
@@ -259,38 +260,40 @@ const Role kRoles[13] = {
     {u"도"_s, QColor(110, 130, 40)},
 };
 
-QImage roleIcon(const Role &role)
+// A 16 x 16 rounded tile of the colour, with the painter left ready to draw on it.
+QImage tile(const QColor &colour, const std::function<void(QPainter &)> &draw)
 {
     QImage image(16, 16, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
-    p.setBrush(role.colour);
+    p.setBrush(colour);
     p.drawRoundedRect(QRectF(0.5, 0.5, 15, 15), 3, 3);
-    QFont font(u"NanumGothic"_s);
-    font.setPixelSize(12);
-    font.setBold(true);
-    p.setFont(font);
-    p.setPen(Qt::white);
-    p.drawText(QRectF(0, 0, 16, 16), Qt::AlignCenter, role.syllable);
+    draw(p);
     return image;
+}
+
+QImage roleIcon(const Role &role)
+{
+    return tile(role.colour, [&](QPainter &p) {
+        QFont font(u"NanumGothic"_s);
+        font.setPixelSize(12);
+        font.setBold(true);
+        p.setFont(font);
+        p.setPen(Qt::white);
+        p.drawText(QRectF(0, 0, 16, 16), Qt::AlignCenter, role.syllable);
+    });
 }
 
 // An entry the operator adds: a person on a neutral tile, unlike every role.
 QImage friendIcon()
 {
-    QImage image(16, 16, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(130, 140, 150));
-    p.drawRoundedRect(QRectF(0.5, 0.5, 15, 15), 3, 3);
-    p.setBrush(Qt::white);
-    p.drawEllipse(QRectF(5, 2.5, 6, 6));
-    p.drawChord(QRectF(2.5, 9, 11, 10), 0, 180 * 16);
-    return image;
+    return tile(QColor(130, 140, 150), [](QPainter &p) {
+        p.setBrush(Qt::white);
+        p.drawEllipse(QRectF(5, 2.5, 6, 6));
+        p.drawChord(QRectF(2.5, 9, 11, 10), 0, 180 * 16);
+    });
 }
 
 } // namespace
