@@ -19,6 +19,7 @@ ChatLink::ChatLink(ChatServer &server, ClientListView &clientList, IncomingView 
     : QObject(parent), m_clientList(clientList), m_incoming(incoming), m_prompt(prompt)
 {
     connect(&server, &ChatServer::clientDisconnected, this, &ChatLink::clientDisconnected);
+    connect(&server, &ChatServer::clientDropped, this, &ChatLink::clientDropped);
 }
 
 void ChatLink::clientConnected(ClientConnection *connection)
@@ -76,6 +77,12 @@ void ChatLink::clientDisconnected(ClientConnection *connection)
         return;
     m_rows.removeAt(row);
     m_clientList.removeRow(int(row));
+}
+
+void ChatLink::clientDropped(ClientConnection *connection)
+{
+    m_prompt.showMessage(
+        u"%1 클라이언트가 데이터를 받지 않아 연결을 끊었습니다"_s.arg(connection->remoteAddress()));
 }
 
 bool isNetworkSetupError(int code)

@@ -41,6 +41,7 @@ public:
 
 private:
     void clientDisconnected(chatlink::ClientConnection *connection);
+    void clientDropped(chatlink::ClientConnection *connection);
 
     ClientListView &m_clientList;
     IncomingView &m_incoming;

@@ -41,6 +41,7 @@ void ChatServer::incomingConnection(qintptr descriptor)
     connect(connection, &ClientConnection::readyRead, this, &ChatServer::clientRead);
     connect(connection, &ClientConnection::closed, this, &ChatServer::remove);
     connect(connection, &ClientConnection::errorOccurred, this, &ChatServer::clientError);
+    connect(connection, &ClientConnection::dropped, this, &ChatServer::clientDropped);
     emit clientConnected(connection);
 }
 

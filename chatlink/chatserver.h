@@ -35,6 +35,9 @@ signals:
     void clientRead(chatlink::ClientConnection *connection);
     // The connection has already left the registry (an error always ends it).
     void clientError(chatlink::ClientConnection *connection, int code, const QString &text);
+    // The connection has already left the registry: it stopped reading and its send queue
+    // overflowed.
+    void clientDropped(chatlink::ClientConnection *connection);
     // Raised for every connection that leaves the registry, whatever the reason.
     void clientDisconnected(chatlink::ClientConnection *connection);
 

@@ -1,6 +1,7 @@
 #include "clientconnection.h"
 
 #include <QHostAddress>
+#include <QPointer>
 #include <algorithm>
 #include <cerrno>
 #include <netinet/in.h>
@@ -20,6 +21,7 @@ void enableKeepAlive(int fd)
     ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &kKeepAliveIdleSeconds, sizeof(int));
     ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &kKeepAliveIntervalSeconds, sizeof(int));
     ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &kKeepAliveProbes, sizeof(int));
+    ::setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &kUserTimeoutMs, sizeof(int));
 }
 
 QString peerAddress(int fd)
@@ -46,10 +48,7 @@ ClientConnection::ClientConnection(qintptr descriptor, QObject *parent)
     m_writeNotifier.setEnabled(false);
     m_settle.setSingleShot(true);
     m_settle.setInterval(kTextSettleMs);
-    connect(&m_settle, &QTimer::timeout, this, [this] {
-        m_settled = true;
-        emit readyRead(this);
-    });
+    connect(&m_settle, &QTimer::timeout, this, &ClientConnection::onSettled);
     connect(&m_readNotifier, &QSocketNotifier::activated, this, &ClientConnection::onReadable);
     connect(&m_writeNotifier, &QSocketNotifier::activated, this, &ClientConnection::onWritable);
 }
@@ -61,15 +60,25 @@ ClientConnection::~ClientConnection()
 
 void ClientConnection::onReadable()
 {
+    const QPointer<ClientConnection> self(this);
     m_awaitingRead = true;
     emit readyRead(this);
+    // A slot may have opened a box whose loop deleted this connection.
+    if (!self)
+        return;
     // Left unread, the data raises no further notification until the next receive(). (Read at
     // once, as usual, the notifier simply stays armed.)
     if (m_awaitingRead && isOpen())
         m_readNotifier.setEnabled(false);
 }
 
-qint64 ClientConnection::receive(char *data, qint64 maxSize)
+void ClientConnection::onSettled()
+{
+    m_settled = true;
+    emit readyRead(this);
+}
+
+qint64 ClientConnection::read(char *data, qint64 maxSize)
 {
     if (!isOpen())
         return 0;
@@ -80,83 +89,52 @@ qint64 ClientConnection::receive(char *data, qint64 maxSize)
         return n;
     }
     if (n == 0) {
-        finish();
-    } else if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) {
-        m_readNotifier.setEnabled(true);
-    } else {
-        fail(errno, "recv");
+        noteEnding(Ending::Closed);
+        return -1;
     }
+    if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+        noteEnding(Ending::Failed, errno, "recv");
+        return -1;
+    }
+    m_readNotifier.setEnabled(true);
+    return 0;
+}
+
+qint64 ClientConnection::receive(char *data, qint64 maxSize)
+{
+    const qint64 n = read(data, maxSize);
+    if (n >= 0)
+        return n;
+    end();
     return 0;
 }
 
 qint64 ClientConnection::receiveBlock(Block &buffer)
 {
-    if (m_fillPending > 0 && skipFill())
+    if (!isOpen())
         return 0;
-    if (m_held.isEmpty()) {
-        // The usual case: a whole block, or a text with its zero, straight into the buffer.
-        const qint64 n = receive(buffer.data(), kBlockSize);
-        if (n <= 0 || n == kBlockSize)
-            return n;
-        const bool ended =
-            std::find(buffer.begin(), buffer.begin() + n, '\0') != buffer.begin() + n;
-        if (ended) {
-            m_fillPending = kBlockSize - n;
-            return n;
+    std::optional<QByteArray> text;
+    if (std::exchange(m_settled, false))
+        text = m_reader.settle();
+    if (!text) {
+        Block chunk{};
+        const qint64 n = read(chunk.data(), m_reader.room());
+        if (n > 0) {
+            text = m_reader.feed(QByteArrayView(chunk.data(), n));
+        } else if (n < 0) {
+            text = m_reader.settle(); // held bytes are all the stream had left
+            end();
         }
-        m_held = QByteArray(buffer.data(), n);
-        buffer.fill('\0');
-        if (!isOpen())
-            return takeHeld(buffer);
+    }
+    if (!m_reader.isHolding())
+        m_settle.stop();
+    else if (!m_settle.isActive())
         m_settle.start();
+    if (!text)
         return 0;
-    }
-    Block chunk{};
-    const qint64 n = receive(chunk.data(), kBlockSize - m_held.size());
-    if (n > 0)
-        m_held.append(chunk.data(), n);
-    const bool ended = m_held.size() == kBlockSize || m_held.contains('\0');
-    if (ended || m_settled || !isOpen()) {
-        if (m_held.size() < kBlockSize && m_held.contains('\0'))
-            m_fillPending = kBlockSize - m_held.size();
-        return takeHeld(buffer);
-    }
-    return 0;
-}
-
-bool ClientConnection::skipFill()
-{
-    Block peek{};
-    const qint64 n =
-        ::recv(int(m_descriptor), peek.data(), size_t(m_fillPending), MSG_PEEK | MSG_DONTWAIT);
-    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
-        // Even a peek takes the pending error from the socket: report it here.
-        fail(errno, "recv");
-        return true;
-    }
-    if (n <= 0)
-        return false; // nothing yet, or the end, which the read proper sees
-    const qsizetype zeros =
-        std::find_if(peek.begin(), peek.begin() + n, [](char c) { return c != '\0'; }) -
-        peek.begin();
-    if (zeros == 0) {
-        // Not the fill after all (the client sends shorter texts): read as usual.
-        m_fillPending = 0;
-        return false;
-    }
-    m_fillPending -= zeros;
-    receive(peek.data(), zeros);
-    return true;
-}
-
-qint64 ClientConnection::takeHeld(Block &buffer)
-{
-    const qsizetype size = m_held.size();
-    std::copy(m_held.begin(), m_held.end(), buffer.begin());
-    m_held.clear();
-    m_settle.stop();
-    m_settled = false;
-    return size;
+    std::copy(text->begin(), text->end(), buffer.begin());
+    std::fill(buffer.begin() + text->size(), buffer.end(), '\0');
+    return text->size();
 }
 
 qint64 ClientConnection::send(QByteArrayView bytes)
@@ -168,7 +146,8 @@ qint64 ClientConnection::send(QByteArrayView bytes)
         const ssize_t n = ::send(int(m_descriptor), bytes.data(), size_t(bytes.size()),
                                  MSG_DONTWAIT | MSG_NOSIGNAL);
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
-            fail(errno, "send");
+            noteEnding(Ending::Failed, errno, "send");
+            end();
             return -1;
         }
         sent = qMax<qsizetype>(n, 0);
@@ -178,7 +157,8 @@ qint64 ClientConnection::send(QByteArrayView bytes)
         return bytes.size();
     if (m_queue.size() + rest.size() > kSendQueueLimit) {
         // The client is not reading: drop it rather than hold its bytes without bound.
-        fail(ENOBUFS, "send");
+        noteEnding(Ending::Dropped);
+        end();
         return -1;
     }
     m_queue.append(rest);
@@ -188,18 +168,14 @@ qint64 ClientConnection::send(QByteArrayView bytes)
 
 void ClientConnection::onWritable()
 {
-    flushQueue();
-}
-
-void ClientConnection::flushQueue()
-{
     while (!m_queue.isEmpty()) {
         const ssize_t n = ::send(int(m_descriptor), m_queue.constData(), size_t(m_queue.size()),
                                  MSG_DONTWAIT | MSG_NOSIGNAL);
         if (n < 0) {
-            if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)
-                return;
-            fail(errno, "send");
+            if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+                noteEnding(Ending::Failed, errno, "send");
+                end();
+            }
             return;
         }
         m_queue.remove(0, n);
@@ -209,6 +185,9 @@ void ClientConnection::flushQueue()
 
 void ClientConnection::abort()
 {
+    m_reader.reset();
+    m_settle.stop();
+    m_settled = false;
     if (!isOpen())
         return;
     m_readNotifier.setEnabled(false);
@@ -218,18 +197,33 @@ void ClientConnection::abort()
     m_queue.clear();
 }
 
-void ClientConnection::finish()
+void ClientConnection::noteEnding(Ending how, int code, const char *operation)
 {
-    abort();
-    emit closed(this);
+    m_ending = how;
+    m_endCode = code;
+    if (how == Ending::Failed)
+        m_endText = u"Socket error %1 (%2) on %3"_s.arg(code).arg(qt_error_string(code),
+                                                                  QLatin1StringView(operation));
 }
 
-void ClientConnection::fail(int code, const char *operation)
+void ClientConnection::end()
 {
-    const QString text = u"Socket error %1 (%2) on %3"_s.arg(code).arg(
-        qt_error_string(code), QLatin1StringView(operation));
-    finish();
-    emit errorOccurred(this, code, text);
+    if (!isOpen())
+        return;
+    abort();
+    QMetaObject::invokeMethod(this, &ClientConnection::reportEnd, Qt::QueuedConnection);
+}
+
+void ClientConnection::reportEnd()
+{
+    const QPointer<ClientConnection> self(this);
+    emit closed(this);
+    if (!self)
+        return;
+    if (m_ending == Ending::Failed)
+        emit errorOccurred(this, m_endCode, m_endText);
+    else if (m_ending == Ending::Dropped)
+        emit dropped(this);
 }
 
 } // namespace chatlink

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "block.h"
+#include "blockreader.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -13,15 +14,12 @@ namespace chatlink {
 // Bytes the kernel has not taken yet are queued up to this limit; past it the client is dropped.
 inline constexpr qsizetype kSendQueueLimit = 64 * 1024;
 
-// A text shorter than a block with no zero after it is either complete (some clients send texts
-// without the zero fill) or the front of a block that TCP split inside its text. It is held this
-// long for the rest of the block before being taken as it is.
-inline constexpr int kTextSettleMs = 50;
-
 // TCP keep-alive: a vanished client machine is noticed within about two minutes.
 inline constexpr int kKeepAliveIdleSeconds = 60;
 inline constexpr int kKeepAliveIntervalSeconds = 10;
 inline constexpr int kKeepAliveProbes = 5;
+// Keep-alive probes wait while sent data is unacknowledged; this bounds that wait too.
+inline constexpr int kUserTimeoutMs = 120'000;
 
 // One accepted client. Owns its descriptor.
 //
@@ -30,8 +28,12 @@ inline constexpr int kKeepAliveProbes = 5;
 // kernel's socket buffer, so a flooding client is slowed by TCP flow control rather than growing
 // our memory.
 //
-// An orderly close by the peer (seen by receive()) ends the connection silently with closed();
-// any socket error ends it with closed() followed by errorOccurred().
+// Signals come only from the connection's own notifications, each as the last thing it does, and
+// the end of a connection is reported from the event loop, never from inside receiveBlock() or
+// send(): so a caller of those never finds the connection deleted under it, although a slot may
+// open a modal box whose loop deletes it. An orderly close by the peer ends the connection
+// silently with closed(); a socket error ends it with closed() followed by errorOccurred(); a
+// client whose send queue overflowed is dropped with closed() followed by dropped().
 class ClientConnection : public QObject
 {
     Q_OBJECT
@@ -50,12 +52,10 @@ public:
     // connection has ended.
     qint64 receive(char *data, qint64 maxSize);
 
-    // One block's read: the bytes of at most one block into the buffer, or 0 with the buffer
-    // untouched when nothing is ready. It never reads past a block, and it keeps the stream in
-    // step with the blocks when TCP splits one: the rest of a split zero fill is read alone and
-    // dropped; the front of a block split inside its text is held (at most kTextSettleMs, then
-    // taken as a text of its own) until the rest arrives. Holding raises readyRead() again when
-    // the wait is over.
+    // One block's read: the next text into the buffer and its length, or 0 with the buffer
+    // untouched when no text is ready. It reads at most one block and keeps in step with the
+    // blocks as BlockReader describes; bytes held for their settle time raise readyRead() again
+    // when the wait is over.
     qint64 receiveBlock(Block &buffer);
 
     // Hands all of the bytes to the connection or none: what the kernel does not take at once is
@@ -67,22 +67,28 @@ public:
         return send(QByteArrayView(block.data(), block.size()));
     }
 
-    // Closes at once, without further signals.
+    // Closes at once, without further signals; nothing of the connection is read or sent again.
     void abort();
 
 signals:
     void readyRead(chatlink::ClientConnection *connection);
     void closed(chatlink::ClientConnection *connection);
     void errorOccurred(chatlink::ClientConnection *connection, int code, const QString &text);
+    void dropped(chatlink::ClientConnection *connection);
 
 private:
+    enum class Ending { None, Closed, Failed, Dropped };
+
     void onReadable();
     void onWritable();
-    void flushQueue();
-    void finish();
-    void fail(int code, const char *operation);
-    bool skipFill();
-    qint64 takeHeld(Block &buffer);
+    void onSettled();
+    // One recv(): the count, 0 when nothing is waiting, -1 when the stream has ended (noted, but
+    // not yet acted on).
+    qint64 read(char *data, qint64 maxSize);
+    void noteEnding(Ending how, int code = 0, const char *operation = nullptr);
+    // Closes and reports the noted ending from the event loop.
+    void end();
+    void reportEnd();
 
     qintptr m_descriptor;
     QString m_remoteAddress;
@@ -90,10 +96,12 @@ private:
     QSocketNotifier m_writeNotifier;
     QByteArray m_queue;
     bool m_awaitingRead = false; // raised readyRead() and no receive() since
-    qsizetype m_fillPending = 0; // zero fill of a split block still to come
-    QByteArray m_held;           // front of a text, fewer than kBlockSize bytes
+    BlockReader m_reader;
     QTimer m_settle;
     bool m_settled = false;
+    Ending m_ending = Ending::None;
+    int m_endCode = 0;
+    QString m_endText;
 };
 
 } // namespace chatlink

@@ -7,6 +7,7 @@
 // Every text received is printed as its tag, a space and the rest of the text.
 
 #include "chatlink/block.h"
+#include "chatlink/blockreader.h"
 #include "chatlink/chatserver.h"
 #include "chatlink/cp949.h"
 #include "chatlink/errors.h"
@@ -16,6 +17,7 @@
 #include <QSocketNotifier>
 #include <QTcpSocket>
 #include <QTextStream>
+#include <QTimer>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -24,38 +26,6 @@ namespace {
 
 const auto kMessagePrefix = "/s "_L1;
 
-// Splits what the server sends into texts. Blocks arrive whole or in pieces, and texts sent
-// without the zero fill arrive as they are; a text ends at a zero byte, at a block's length or
-// where the data received so far ends.
-class TextSplitter
-{
-public:
-    QList<QByteArray> feed(const QByteArray &data)
-    {
-        m_pending += data;
-        QList<QByteArray> texts;
-        while (!m_pending.isEmpty()) {
-            const QByteArrayView window =
-                QByteArrayView(m_pending).first(qMin(m_pending.size(), chatlink::kBlockSize));
-            const qsizetype zero = window.indexOf('\0');
-            if (zero < 0) {
-                texts.append(window.toByteArray());
-                m_pending.remove(0, window.size());
-                continue;
-            }
-            if (m_pending.size() < chatlink::kBlockSize)
-                break; // the rest of the zero fill is still on its way
-            if (zero > 0)
-                texts.append(window.first(zero).toByteArray());
-            m_pending.remove(0, chatlink::kBlockSize);
-        }
-        return texts;
-    }
-
-private:
-    QByteArray m_pending;
-};
-
 class Client : public QObject
 {
 public:
@@ -63,6 +33,12 @@ public:
     {
         connect(&m_socket, &QTcpSocket::connected, this, &Client::onConnected);
         connect(&m_socket, &QTcpSocket::readyRead, this, &Client::onReadyRead);
+        m_settle.setSingleShot(true);
+        m_settle.setInterval(chatlink::kTextSettleMs);
+        connect(&m_settle, &QTimer::timeout, this, [this] {
+            if (const auto text = m_reader.settle())
+                print(*text);
+        });
         connect(&m_socket, &QTcpSocket::disconnected, this, [this] {
             if (!m_leaving)
                 m_err << "halcyra-client: the server closed the connection" << Qt::endl;
@@ -132,12 +108,21 @@ private:
         }
     }
 
+    // The server's texts are read by the same rules as the server reads its clients'.
     void onReadyRead()
     {
-        for (const QByteArray &text : m_splitter.feed(m_socket.readAll())) {
-            m_out << chatlink::fromCp949(text.first(1)) << ' '
-                  << chatlink::fromCp949(QByteArrayView(text).sliced(1)) << Qt::endl;
-        }
+        for (const QByteArray &text : m_reader.feedAll(m_socket.readAll()))
+            print(text);
+        if (!m_reader.isHolding())
+            m_settle.stop();
+        else if (!m_settle.isActive())
+            m_settle.start();
+    }
+
+    void print(const QByteArray &text)
+    {
+        m_out << chatlink::fromCp949(text.first(1)) << ' '
+              << chatlink::fromCp949(QByteArrayView(text).sliced(1)) << Qt::endl;
     }
 
     QString m_nick;
@@ -145,7 +130,8 @@ private:
     QSocketNotifier *m_stdin = nullptr;
     bool m_leaving = false;
     QByteArray m_line;
-    TextSplitter m_splitter;
+    chatlink::BlockReader m_reader;
+    QTimer m_settle;
     QTextStream m_out{stdout};
     QTextStream m_err{stderr};
 };

@@ -7,6 +7,7 @@
 #include "linkedserver.h"
 #include "rawclient.h"
 
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
 #include <memory>
@@ -42,6 +43,10 @@ private slots:
     void joinsBlockSplitInsideItsText();
     void takesUnfilledTextsAsTheyCome();
     void takesUnfilledTextBeforeClose();
+    void lateRestOfASplitBlockKeepsStep();
+    void unfilledTextAndBlocksInOneWrite();
+    void abortedConnectionIsInert();
+    void clientThatStopsReadingIsDroppedWithNotice();
 
     void filtersNetworkSetupErrors_data();
     void filtersNetworkSetupErrors();
@@ -301,6 +306,76 @@ void TestChatLink::takesUnfilledTextBeforeClose()
     client->close();
     QTRY_COMPARE(m_linked->views.chatLines, QStringList{u"kim:bye"_s});
     QTRY_VERIFY(m_linked->views.rows.isEmpty());
+}
+
+void TestChatLink::lateRestOfASplitBlockKeepsStep()
+{
+    auto client = connectListed();
+    QVERIFY(client);
+    // A segment lost inside a block's text is retransmitted long after the settle time; the
+    // front has been taken as a text of its own by then.
+    const QByteArray split = filledBlock("Mkim:split here");
+    client->send(split.first(9));
+    QTRY_COMPARE(m_linked->views.chatLines, QStringList{u"kim:spli"_s});
+    QByteArray burst = split.sliced(9);
+    QStringList expected{u"kim:spli"_s};
+    for (int i = 0; i < 5; ++i) {
+        burst += filledBlock("Mkim:" + QByteArray::number(i));
+        expected.append(u"kim:%1"_s.arg(i));
+    }
+    client->send(burst);
+    QTRY_COMPARE(m_linked->views.chatLines.size(), expected.size());
+    QCOMPARE(m_linked->views.chatLines, expected);
+}
+
+void TestChatLink::unfilledTextAndBlocksInOneWrite()
+{
+    auto client = connectListed();
+    QVERIFY(client);
+    // Enter, then Send, while the server was busy: one read holds the unfilled text and the
+    // front of the block, as before; the rest of that block's fill must not shift the rest.
+    QByteArray burst = "Mkim:hi"_ba + filledBlock("Mkim:sent");
+    QStringList expected{u"kim:hiMkim:sent"_s};
+    for (int i = 0; i < 5; ++i) {
+        burst += filledBlock("Mkim:" + QByteArray::number(i));
+        expected.append(u"kim:%1"_s.arg(i));
+    }
+    client->send(burst);
+    QTRY_COMPARE(m_linked->views.chatLines.size(), expected.size());
+    QCOMPARE(m_linked->views.chatLines, expected);
+}
+
+void TestChatLink::abortedConnectionIsInert()
+{
+    auto client = connectListed();
+    QVERIFY(client);
+    QPointer<ClientConnection> connection = m_linked->link.rowClient(0);
+    QSignalSpy reads(connection.get(), &ClientConnection::readyRead);
+    client->send("Mkim:held"_ba); // held for its settle time
+    QVERIFY(reads.wait());
+    connection->abort();
+    QVERIFY(client->peerClosed());
+    // Past the settle time, nothing of the aborted connection surfaces.
+    QTest::qWait(4 * kTextSettleMs);
+    QVERIFY(m_linked->views.chatLines.isEmpty());
+    QVERIFY(m_linked->views.errors.isEmpty());
+    QCOMPARE(m_linked->views.notices.size(), 1); // its confirmation
+}
+
+void TestChatLink::clientThatStopsReadingIsDroppedWithNotice()
+{
+    RawClient sleeper(m_linked->server.serverPort(), 4096);
+    QTRY_COMPARE(m_linked->views.rows.size(), 1);
+    QPointer<ClientConnection> connection = m_linked->link.rowClient(0);
+    const QByteArray block = filledBlock("Mkim:are you there?");
+    // It never reads: its kernel buffers fill, then the send queue, then it is dropped.
+    for (int sent = 0; connection && connection->isOpen() && sent < 100'000; ++sent)
+        connection->send(block);
+    QTRY_VERIFY(m_linked->views.rows.isEmpty());
+    QVERIFY(sleeper.peerClosed());
+    QVERIFY(m_linked->views.errors.isEmpty());
+    QCOMPARE(m_linked->views.notices.last(),
+             u"127.0.0.1 클라이언트가 데이터를 받지 않아 연결을 끊었습니다"_s);
 }
 
 void TestChatLink::filtersNetworkSetupErrors_data()

@@ -226,7 +226,9 @@ void TestHardening::clientThatNeverReads()
     QVERIFY2(!guard || !guard->isOpen(), "a client that never reads was never dropped");
     QVERIFY(largestQueue <= chatlink::kSendQueueLimit);
     QTRY_COMPARE(clientList()->count(), 1);
-    QTRY_VERIFY(m_boxes->texts.contains(u"통신 설정을 확인해주세요"_s));
+    QTRY_VERIFY(
+        m_boxes->texts.contains(u"127.0.0.1 클라이언트가 데이터를 받지 않아 연결을 끊었습니다"_s));
+    QVERIFY(m_boxes->errors.isEmpty());
 
     // The other client is still served.
     line->setText(u"still here"_s);

@@ -23,6 +23,7 @@ private slots:
 
     void sendsLinesAndMessagesAsBlocks();
     void printsWhatTheServerSends();
+    void readsUnfilledTextAndBlocksInStep();
     void refusesLinesTooLongForABlock();
     void reportsRefusedConnection();
 
@@ -88,6 +89,19 @@ void TestHalcyraClient::printsWhatTheServerSends()
     connection->send(filledBlock("Slee:a\r\nb"));
     QCOMPARE(waitForOutputLine(), u"S lee:a\r"_s);
     QCOMPARE(waitForOutputLine(), u"b"_s);
+}
+
+void TestHalcyraClient::readsUnfilledTextAndBlocksInStep()
+{
+    QVERIFY(startClient({}));
+    // An unfilled text and the front of the block after it are one text; the blocks after
+    // that keep their step.
+    m_linked->link.rowClient(0)->send("Mkim:hi"_ba + filledBlock("Mkim:x") + filledBlock("M1") +
+                                      filledBlock("S2") + filledBlock("M3"));
+    QCOMPARE(waitForOutputLine(), u"M kim:hiMkim:x"_s);
+    QCOMPARE(waitForOutputLine(), u"M 1"_s);
+    QCOMPARE(waitForOutputLine(), u"S 2"_s);
+    QCOMPARE(waitForOutputLine(), u"M 3"_s);
 }
 
 void TestHalcyraClient::refusesLinesTooLongForABlock()

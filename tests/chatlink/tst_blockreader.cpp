@@ -1,0 +1,132 @@
+#include "chatlink/block.h"
+#include "chatlink/blockreader.h"
+#include "rawclient.h"
+
+#include <QTest>
+
+using namespace chatlink;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A step of a client's stream: bytes as one arrival, or the settle time passing.
+const QByteArray kPause = QByteArray();
+
+QList<QByteArray> readAll(const QList<QByteArray> &steps)
+{
+    BlockReader reader;
+    QList<QByteArray> texts;
+    for (const QByteArray &step : steps) {
+        if (step.isNull()) {
+            if (reader.isHolding()) {
+                if (auto text = reader.settle())
+                    texts.append(*text);
+            }
+            continue;
+        }
+        texts += reader.feedAll(step);
+    }
+    return texts;
+}
+
+QByteArray blocks(int from, int to)
+{
+    QByteArray all;
+    for (int i = from; i < to; ++i)
+        all += filledBlock("Mkim:" + QByteArray::number(i));
+    return all;
+}
+
+QList<QByteArray> texts(int from, int to)
+{
+    QList<QByteArray> all;
+    for (int i = from; i < to; ++i)
+        all.append("Mkim:" + QByteArray::number(i));
+    return all;
+}
+
+} // namespace
+
+class TestBlockReader : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void readingRules_data();
+    void readingRules();
+    void readsAtMostOneBlockAtATime();
+};
+
+void TestBlockReader::readingRules_data()
+{
+    QTest::addColumn<QList<QByteArray>>("steps");
+    QTest::addColumn<QList<QByteArray>>("expected");
+
+    const QByteArray split = filledBlock("Mkim:split here");
+    QTest::newRow("whole blocks") << QList{blocks(0, 5)} << texts(0, 5);
+    QTest::newRow("100 bytes without zero")
+        << QList{QByteArray(100, 'M') + blocks(0, 1)} << QList{QByteArray(100, 'M')} + texts(0, 1);
+    QTest::newRow("all-zero block ignored")
+        << QList{QByteArray(100, '\0') + blocks(0, 2)} << texts(0, 2);
+    QTest::newRow("split in the fill") << QList{split.first(30), split.sliced(30) + blocks(0, 3)}
+                                       << QList{"Mkim:split here"_ba} + texts(0, 3);
+    QTest::newRow("split in the text, rest in time")
+        << QList{split.first(9), split.sliced(9) + blocks(0, 2)}
+        << QList{"Mkim:split here"_ba} + texts(0, 2);
+    QTest::newRow("split in the text, rest late")
+        << QList{split.first(9), kPause, split.sliced(9) + blocks(0, 3)}
+        << QList{"Mkim:spli"_ba} + texts(0, 3);
+    QTest::newRow("late rest alone, then blocks")
+        << QList{split.first(9), kPause, split.sliced(9), kPause, blocks(0, 2)}
+        << QList{"Mkim:spli"_ba} + texts(0, 2);
+    QTest::newRow("late rest in pieces")
+        << QList{split.first(9), kPause, split.sliced(9).first(20), split.sliced(29) + blocks(0, 2)}
+        << QList{"Mkim:spli"_ba} + texts(0, 2);
+    QTest::newRow("unfilled texts")
+        << QList{"Mkim:one"_ba, kPause, "Mkim:two"_ba, kPause, blocks(0, 2)}
+        << QList{"Mkim:one"_ba, "Mkim:two"_ba} + texts(0, 2);
+    QTest::newRow("unfilled text, then a block is no late rest")
+        << QList{"Mkim:one"_ba, kPause, blocks(0, 3)} << QList{"Mkim:one"_ba} + texts(0, 3);
+    QTest::newRow("unfilled texts without a pause merge")
+        << QList{"Mkim:a"_ba, "Mkim:b"_ba, kPause} << QList{"Mkim:aMkim:b"_ba};
+    QTest::newRow("unfilled text and blocks in one read")
+        << QList{"Mkim:hi"_ba + filledBlock("Mkim:sent") + blocks(0, 4)}
+        << QList{"Mkim:hiMkim:sent"_ba} + texts(0, 4);
+    QTest::newRow("short texts ended by a zero")
+        << QList{"Mkim:one\0"_ba, "Mkim:two\0xy"_ba, "Mkim:three\0"_ba}
+        << QList{"Mkim:one"_ba, "Mkim:two"_ba, "Mkim:three"_ba};
+    QTest::newRow("bytes after the zero in the same read")
+        << QList{"Mkim:hi\0Sjunk"_ba + QByteArray(87, 'z') + blocks(0, 1)}
+        << QList{"Mkim:hi"_ba} + texts(0, 1);
+    QTest::newRow("nothing held, nothing settles")
+        << QList{blocks(0, 1), kPause, kPause} << texts(0, 1);
+}
+
+void TestBlockReader::readingRules()
+{
+    QFETCH(QList<QByteArray>, steps);
+    QFETCH(QList<QByteArray>, expected);
+    QCOMPARE(readAll(steps), expected);
+}
+
+void TestBlockReader::readsAtMostOneBlockAtATime()
+{
+    // The owner reads room() bytes at a time: one text per read at most, so one client cannot
+    // hold the loop, and never more than a block held.
+    BlockReader reader;
+    const QByteArray stream = "Mkim:hi"_ba + blocks(0, 50);
+    int reads = 0;
+    QList<QByteArray> got;
+    for (QByteArrayView rest(stream); !rest.isEmpty(); ++reads) {
+        QVERIFY(reader.room() <= kBlockSize);
+        const qsizetype n = qMin(reader.room(), rest.size());
+        if (auto text = reader.feed(rest.first(n)))
+            got.append(*text);
+        rest = rest.sliced(n);
+    }
+    QCOMPARE(got, QList{"Mkim:hiMkim:0"_ba} + texts(1, 50));
+    QCOMPARE(reads, 51); // the last read takes the rest of the last fill
+}
+
+QTEST_APPLESS_MAIN(TestBlockReader)
+#include "tst_blockreader.moc"
