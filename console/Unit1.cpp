@@ -252,7 +252,14 @@ void TForm1::appendRow(const QString &text)
 
 void TForm1::removeRow(int row)
 {
+    // Left alone, the list would move the selection to a neighbour, and the operator's next line
+    // would go to a student they never picked.
+    const bool wasSelected = selectedRow() == row;
     delete m_ui->ListBox1->takeItem(row);
+    if (wasSelected) {
+        m_ui->ListBox1->setCurrentItem(nullptr);
+        m_ui->ListBox1->clearSelection();
+    }
 }
 
 int TForm1::selectedRow() const
@@ -269,8 +276,12 @@ void TForm1::appendChatLine(const QString &line)
 
 void TForm1::presentMessage(const QString &message)
 {
-    Form3->clearMessages();
-    messages::messageBox(u"Message"_s);
+    // Past the box cap a message gets no box: it joins the viewer instead of wiping messages the
+    // operator has not seen yet.
+    if (!messages::boxesFull()) {
+        Form3->clearMessages();
+        messages::messageBox(u"Message"_s);
+    }
     Form3->show();
     Form3->raise();
     Form3->appendMessage(message);

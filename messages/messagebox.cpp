@@ -1,7 +1,11 @@
 #include "messagebox.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QEvent>
+#include <QEventLoop>
+#include <QList>
 #include <QMessageBox>
+#include <QPointer>
 #include <QScopeGuard>
 
 namespace messages {
@@ -9,14 +13,92 @@ namespace {
 
 int g_openBoxes = 0;
 
+// While a box is open, the windows that were visible when it opened take no input, and a click
+// on one of them brings the box back to the front. Windows shown later (the console after the
+// splash, the viewer) are not blocked: an application-modal box would leave them deaf.
+class InputBlocker : public QObject
+{
+public:
+    explicit InputBlocker(QWidget &box) : m_box(box)
+    {
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (window->isVisible() && window != &box)
+                m_blocked.append(window);
+        }
+        qApp->installEventFilter(this);
+    }
+    ~InputBlocker() override { qApp->removeEventFilter(this); }
+
+    QWidget *anchor() const
+    {
+        QWidget *active = QApplication::activeWindow();
+        if (active && m_blocked.contains(active))
+            return active;
+        return m_blocked.isEmpty() ? nullptr : m_blocked.last().data();
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (!watched->isWidgetType() || !isInput(event))
+            return false;
+        if (!m_blocked.contains(static_cast<QWidget *>(watched)->window()))
+            return false;
+        if (event->type() == QEvent::MouseButtonPress) {
+            m_box.raise();
+            m_box.activateWindow();
+        }
+        return true;
+    }
+
+private:
+    static bool isInput(const QEvent *event)
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+            return true;
+        case QEvent::Close:
+            return event->spontaneous(); // the window's close box, not the program's own close
+        default:
+            return false;
+        }
+    }
+
+    QWidget &m_box;
+    QList<QPointer<QWidget>> m_blocked;
+};
+
 void showBox(QMessageBox::Icon icon, const QString &text)
 {
-    if (g_openBoxes >= kMaxOpenBoxes)
+    if (boxesFull())
         return;
     ++g_openBoxes;
     const auto closed = qScopeGuard([] { --g_openBoxes; });
     QMessageBox box(icon, QGuiApplication::applicationDisplayName(), text, QMessageBox::Ok);
-    box.exec();
+    const InputBlocker blocker(box);
+    if (QWidget *anchor = blocker.anchor()) {
+        // Kept above the window it came from by the window manager; still a window of its own.
+        box.setParent(anchor, box.windowFlags());
+    }
+    box.setWindowModality(Qt::NonModal); // QMessageBox makes itself application-modal
+
+    QEventLoop loop;
+    QObject::connect(&box, &QMessageBox::finished, &loop, &QEventLoop::quit);
+    box.show();
+    box.activateWindow();
+    loop.exec(QEventLoop::DialogExec);
 }
 
 } // namespace
@@ -34,6 +116,11 @@ void errorBox(const QString &text)
 int openBoxCount()
 {
     return g_openBoxes;
+}
+
+bool boxesFull()
+{
+    return g_openBoxes >= kMaxOpenBoxes;
 }
 
 } // namespace messages

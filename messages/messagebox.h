@@ -13,12 +13,15 @@ namespace messages {
 // cannot nest loops until the stack overflows.
 inline constexpr int kMaxOpenBoxes = 8;
 
-// A modal box with the application's title, the text and an OK button; returns once dismissed.
-// Socket notifications and timers go on being handled meanwhile.
+// A box with the application's title, the text and an OK button; returns once dismissed. It
+// blocks the windows that were visible when it opened; socket notifications and timers go on
+// being handled meanwhile, and windows shown meanwhile take input.
 void messageBox(const QString &text);
 // The standard display of an error that stopped an action: the same box with an error icon.
 void errorBox(const QString &text);
 int openBoxCount();
+// True while kMaxOpenBoxes are open: a further box would not be shown.
+bool boxesFull();
 
 // Runs a handler and shows any error that escapes it, so that no exception unwinds through the
 // event loop; the program then goes on.

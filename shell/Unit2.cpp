@@ -20,6 +20,8 @@ TForm2::TForm2(QWidget *parent)
     m_ui->setupUi(this);
     setFixedSize(size());
     move(kPosition);
+    // Precise: a coarse timer may fire up to 5% early, cutting the splash short.
+    Timer1.setTimerType(Qt::PreciseTimer);
     Timer1.setInterval(kSplashMs);
     connect(&Timer1, &QTimer::timeout, this,
             [this] { messages::guarded([this] { Timer1Timer(); }); });

@@ -1,13 +1,19 @@
 #include "Unit1.h"
 #include "Unit2.h"
+#include "boxwatcher.h"
 #include "forms.h"
+#include "rawclient.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QSignalSpy>
 #include <QTest>
 #include <QtEndian>
+#include <chrono>
 
 using namespace Qt::StringLiterals;
 
@@ -24,6 +30,7 @@ private slots:
     void startsWithSplashAloneWhileListening();
     void handsOverOnce();
     void timerHandsOverAfterFourSeconds();
+    void consoleShownDuringABoxTakesInput();
     void closingConsoleEndsProgram();
     void closingHiddenSplashEndsProgram();
     void artworkFormats();
@@ -109,11 +116,49 @@ void TestStartup::handsOverOnce()
 
 void TestStartup::timerHandsOverAfterFourSeconds()
 {
+    // A coarse timer may fire up to 5 % early, at a whole second of the monotonic clock: start
+    // the splash's timer where that would show, 150 ms past a whole second.
+    using namespace std::chrono;
+    const auto phase = [] {
+        return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()) % 1000;
+    };
+    for (const auto until = steady_clock::now() + 2s; steady_clock::now() < until;) {
+        if (phase() == 150ms)
+            break;
+    }
+    QElapsedTimer clock;
+    clock.start();
+    Form2->Timer1.start();
     QSignalSpy shown(Form1, &TForm1::shown);
     QVERIFY(shown.wait(8000));
+    QVERIFY2(clock.elapsed() >= 4000, qPrintable(QString::number(clock.elapsed())));
     QVERIFY(!Form2->isVisible());
     QVERIFY(Form1->isVisible());
     QVERIFY(!Form2->Timer1.isActive());
+}
+
+void TestStartup::consoleShownDuringABoxTakesInput()
+{
+    // A client connects during the splash; the hand-over comes while its box is open. The
+    // console was not visible when the box opened, so it takes the operator's keys.
+    BoxWatcher boxes;
+    QString typed;
+    bool handedOver = false;
+    boxes.holdWhile = [&] {
+        if (boxes.texts.isEmpty() || handedOver)
+            return false;
+        Form2->Timer1Timer();
+        auto *edit = Form1->findChild<QLineEdit *>(u"Edit1"_s);
+        edit->setFocus();
+        QTest::keyClick(Form1->windowHandle(), 'a');
+        typed = edit->text();
+        handedOver = true;
+        return false;
+    };
+    RawClient client(Form1->ServerSocket1.serverPort());
+    QTRY_VERIFY(handedOver);
+    QCOMPARE(typed, u"a"_s);
+    QTRY_COMPARE(Form1->findChild<QListWidget *>(u"ListBox1"_s)->count(), 1);
 }
 
 void TestStartup::closingConsoleEndsProgram()

@@ -29,6 +29,22 @@ void BoxWatcher::poll()
     mostOpen = qMax(mostOpen, open);
     if (holdWhile && holdWhile())
         return;
-    if (auto *top = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+    if (QMessageBox *top = topBox())
         top->button(QMessageBox::Ok)->click();
+}
+
+QMessageBox *BoxWatcher::topBox() const
+{
+    // Boxes nest: the innermost open box is the last one opened that is still visible.
+    for (auto it = m_seen.crbegin(); it != m_seen.crend(); ++it) {
+        if (*it && (*it)->isVisible())
+            return *it;
+    }
+    return nullptr;
+}
+
+QString BoxWatcher::topText() const
+{
+    const QMessageBox *top = topBox();
+    return top ? top->text() : QString();
 }

@@ -21,8 +21,12 @@ public:
     int mostOpen = 0;   // the most boxes open at once
     std::function<bool()> holdWhile;
 
+    // The text of the innermost open box; empty when none is open.
+    QString topText() const;
+
 private:
     void poll();
+    QMessageBox *topBox() const;
 
     QTimer m_timer;
     QList<QPointer<QMessageBox>> m_seen;
