@@ -142,25 +142,34 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(u"halcyra-client"_s);
+    QCoreApplication::setApplicationVersion(QStringLiteral(HALCYRA_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(u"Sends chat lines and messages to a Halcyra server."_s);
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption nickOption(u"nick"_s, u"Nickname put before each line."_s, u"name"_s);
     parser.addOption(nickOption);
-    parser.addPositionalArgument(u"host"_s, u"Server address (default 127.0.0.1)."_s);
-    parser.addPositionalArgument(u"port"_s, u"Server port (default 5000)."_s);
-    parser.process(app);
+    parser.addPositionalArgument(u"host"_s, u"Server address (default 127.0.0.1)."_s, u"[host]"_s);
+    parser.addPositionalArgument(u"port"_s, u"Server port (default 5000)."_s, u"[port]"_s);
+    QTextStream err(stderr);
+    const auto usageError = [&err] {
+        err << "halcyra-client: usage: halcyra-client [--nick NAME] [HOST] [PORT]\n"
+            << "Try 'halcyra-client --help' for more information." << Qt::endl;
+        return 2;
+    };
+    if (!parser.parse(QCoreApplication::arguments())) {
+        err << "halcyra-client: " << parser.errorText() << '\n';
+        return usageError();
+    }
+    parser.process(app); // --help, --help-all and --version print and exit here
 
     const QStringList args = parser.positionalArguments();
     const QString host = args.value(0, u"127.0.0.1"_s);
     bool portOk = true;
     const quint16 port = args.size() > 1 ? args.at(1).toUShort(&portOk) : chatlink::kServerPort;
-    if (args.size() > 2 || !portOk || port == 0) {
-        QTextStream(stderr) << "halcyra-client: usage: halcyra-client [--nick NAME] [HOST] [PORT]"
-                            << Qt::endl;
-        return 2;
-    }
+    if (args.size() > 2 || !portOk || port == 0)
+        return usageError();
 
     Client client(parser.value(nickOption), host, port);
     return app.exec();

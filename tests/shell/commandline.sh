@@ -1,0 +1,28 @@
+#!/bin/sh
+# The real binaries' command lines, without a display: --help and --version print and succeed,
+# anything else is refused with status 2.
+# Usage: commandline.sh HALCYRA-SERVER HALCYRA-CLIENT VERSION
+set -u
+server=$1 client=$2 version=$3
+failures=0
+
+# check STATUS TEXT COMMAND...: the command ends with STATUS and prints TEXT.
+check() {
+    want=$1 text=$2
+    shift 2
+    out=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM= "$@" 2>&1 </dev/null)
+    got=$?
+    if [ "$got" -ne "$want" ] || ! printf '%s\n' "$out" | grep -qF -- "$text"; then
+        printf 'FAIL: %s: status %s (wanted %s), output (wanted "%s"):\n%s\n' \
+            "$*" "$got" "$want" "$text" "$out"
+        failures=$((failures + 1))
+    fi
+}
+
+check 0 'Usage: halcyra-server' "$server" --help
+check 0 "halcyra-server $version" "$server" --version
+check 2 "Unknown option 'bogus'" "$server" --bogus
+check 2 "unexpected argument 'extra'" "$server" extra
+check 0 "halcyra-client $version" "$client" --version
+check 2 "Unknown option 'bogus'" "$client" --bogus
+[ "$failures" -eq 0 ]
