@@ -3,6 +3,7 @@
 #include "chatlink/block.h"
 #include "chatlink/chatlink.h"
 #include "chatlink/chatserver.h"
+#include "chatlink/clientconnection.h"
 #include "chatlink/views.h"
 
 #include <QCoreApplication>
@@ -37,7 +38,7 @@ namespace {
 
 class CountingViews : public chatlink::ClientListView,
                       public chatlink::IncomingView,
-                      public chatlink::OperatorPrompt
+                      public chatlink::OperatorNotices
 {
 public:
     void appendRow(const QString &) override {}
@@ -49,8 +50,10 @@ public:
             ++lines;
     }
     void presentMessage(const QString &) override {}
-    void showMessage(const QString &) override {}
-    void showError(const QString &) override {}
+    void clientConnected(const QString &) override {}
+    void networkSetupError() override {}
+    void socketError(const QString &) override {}
+    void clientDropped(const QString &) override {}
 
     std::int64_t lines = 0;
 };
@@ -111,10 +114,6 @@ DispatchResult chatLinkDispatch(int clients, int blocks)
     chatlink::ChatServer server(0);
     CountingViews views;
     chatlink::ChatLink link(server, views, views, views);
-    QObject::connect(&server, &chatlink::ChatServer::clientConnected, &link,
-                     &chatlink::ChatLink::clientConnected);
-    QObject::connect(&server, &chatlink::ChatServer::clientRead, &link,
-                     &chatlink::ChatLink::clientRead);
     server.start();
 
     Load load(floodArguments(server.serverPort(), clients, blocks));

@@ -8,6 +8,7 @@
 #include "Unit2.h"
 #include "chatlink/block.h"
 #include "chatlink/chatserver.h"
+#include "chatlink/socketio.h"
 #include "dispatch.h"
 #include "fonts.h"
 #include "forms.h"
@@ -351,7 +352,7 @@ int main(int argc, char *argv[])
             arguments.append(QString::fromLocal8Bit(argv[i]));
         return bench::runLoad(arguments);
     }
-    chatlink::raiseOpenFileLimit();
+    chatlink::socketio::raiseOpenFileLimit();
     qputenv("QT_NO_GLIB", "1"); // as halcyra-server runs
     QApplication app(argc, argv);
     console::installFontSubstitutes();

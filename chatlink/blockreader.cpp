@@ -10,7 +10,7 @@ qsizetype BlockReader::room() const
     return m_remainder > 0 ? m_remainder + 1 - m_held.size() : kBlockSize - m_held.size();
 }
 
-std::optional<QByteArray> BlockReader::feed(QByteArrayView bytes)
+std::optional<QByteArrayView> BlockReader::feed(QByteArrayView bytes)
 {
     Q_ASSERT(bytes.size() <= room());
     if (m_remainder == 0)
@@ -21,7 +21,7 @@ std::optional<QByteArray> BlockReader::feed(QByteArrayView bytes)
     return endRemainder();
 }
 
-std::optional<QByteArray> BlockReader::settle()
+std::optional<QByteArrayView> BlockReader::settle()
 {
     if (m_held.isEmpty())
         return {};
@@ -32,7 +32,7 @@ std::optional<QByteArray> BlockReader::settle()
             return {};
     }
     m_remainder = kBlockSize - m_held.size();
-    return std::exchange(m_held, {});
+    return takeHeld({});
 }
 
 void BlockReader::reset()
@@ -47,39 +47,46 @@ QList<QByteArray> BlockReader::feedAll(QByteArrayView bytes)
     while (!bytes.isEmpty()) {
         const qsizetype n = qMin(room(), bytes.size());
         if (auto text = feed(bytes.first(n)))
-            texts.append(*text);
+            texts.append(text->toByteArray());
         bytes = bytes.sliced(n);
     }
     return texts;
 }
 
-std::optional<QByteArray> BlockReader::take(QByteArrayView bytes)
+std::optional<QByteArrayView> BlockReader::take(QByteArrayView bytes)
 {
     if (m_held.isEmpty()) {
         while (!bytes.isEmpty() && bytes.front() == '\0')
             bytes = bytes.sliced(1);
     }
     const qsizetype zero = bytes.indexOf('\0');
-    if (zero >= 0) {
-        QByteArray text = std::exchange(m_held, {});
-        text.append(bytes.first(zero));
-        return text;
-    }
+    if (zero >= 0)
+        return m_held.isEmpty() ? bytes.first(zero) : takeHeld(bytes.first(zero));
+    if (m_held.isEmpty() && bytes.size() == kBlockSize)
+        return bytes;
     m_held.append(bytes);
     if (m_held.size() == kBlockSize)
-        return std::exchange(m_held, {});
+        return takeHeld({});
     return {};
 }
 
-std::optional<QByteArray> BlockReader::endRemainder()
+std::optional<QByteArrayView> BlockReader::endRemainder()
 {
     const qsizetype rest = std::exchange(m_remainder, 0);
-    QByteArray candidate = std::exchange(m_held, {});
-    const bool isRest = candidate.size() >= rest && candidate.at(rest - 1) == '\0' &&
-                        (candidate.size() == rest || candidate.at(rest) != '\0');
-    if (isRest)
-        candidate.remove(0, rest);
-    return take(candidate);
+    std::swap(m_candidate, m_held);
+    m_held.resize(0);
+    const bool isRest = m_candidate.size() >= rest && m_candidate.at(rest - 1) == '\0' &&
+                        (m_candidate.size() == rest || m_candidate.at(rest) != '\0');
+    return take(QByteArrayView(m_candidate).sliced(isRest ? rest : 0));
+}
+
+QByteArrayView BlockReader::takeHeld(QByteArrayView tail)
+{
+    // Kept apart from the held bytes (and their capacity reused), so no text costs an allocation.
+    m_text.resize(0);
+    m_text.append(m_held).append(tail);
+    m_held.resize(0);
+    return m_text;
 }
 
 } // namespace chatlink

@@ -34,10 +34,11 @@ class BlockReader
 public:
     // How many bytes the next read may take: never more than completes one text.
     qsizetype room() const;
-    // One read's bytes, at most room() of them; the text they complete, if any.
-    std::optional<QByteArray> feed(QByteArrayView bytes);
+    // One read's bytes, at most room() of them; the text they complete, if any. A text is a view
+    // of the bytes fed or of the reader's own, valid until the reader is used again.
+    std::optional<QByteArrayView> feed(QByteArrayView bytes);
     // The held bytes have waited kTextSettleMs: whatever they hold is taken as it is.
-    std::optional<QByteArray> settle();
+    std::optional<QByteArrayView> settle();
     // True while bytes wait for the rest of their block; the owner then times the settle.
     bool isHolding() const { return !m_held.isEmpty(); }
     void reset();
@@ -46,11 +47,15 @@ public:
     QList<QByteArray> feedAll(QByteArrayView bytes);
 
 private:
-    std::optional<QByteArray> take(QByteArrayView bytes);
-    std::optional<QByteArray> endRemainder();
+    std::optional<QByteArrayView> take(QByteArrayView bytes);
+    std::optional<QByteArrayView> endRemainder();
+    // The held bytes and the tail as one text, kept in m_text.
+    QByteArrayView takeHeld(QByteArrayView tail);
 
     QByteArray m_held;         // a front without zero, or the candidate for a block's rest
     qsizetype m_remainder = 0; // > 0: the length of a settled front's block rest to recognise
+    QByteArray m_text;         // the last text made of held bytes
+    QByteArray m_candidate;    // a candidate that turned out not to be a block's rest
 };
 
 } // namespace chatlink

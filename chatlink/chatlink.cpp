@@ -5,28 +5,89 @@
 #include "clientconnection.h"
 #include "cp949.h"
 #include "errors.h"
+#include "socketio.h"
 #include "views.h"
 
 #include <QPointer>
-#include <cerrno>
 
 using namespace Qt::StringLiterals;
 
 namespace chatlink {
+namespace {
+
+QByteArray chatLineText(const QString &name, const QString &line)
+{
+    const QByteArray text = composeText(kTagChatLine, toCp949(name), toCp949(line));
+    ensureFitsBlock(text);
+    return text;
+}
+
+QByteArrayView bytesOf(const Block &block)
+{
+    return QByteArrayView(block.data(), block.size());
+}
+
+} // namespace
 
 ChatLink::ChatLink(ChatServer &server, ClientListView &clientList, IncomingView &incoming,
-                   OperatorPrompt &prompt, QObject *parent)
-    : QObject(parent), m_clientList(clientList), m_incoming(incoming), m_prompt(prompt)
+                   OperatorNotices &notices, QObject *parent)
+    : QObject(parent), m_server(server), m_clientList(clientList), m_incoming(incoming),
+      m_notices(notices)
 {
-    connect(&server, &ChatServer::clientDisconnected, this, &ChatLink::clientDisconnected);
+    connect(&server, &ChatServer::clientConnected, this, &ChatLink::clientConnected);
+    connect(&server, &ChatServer::clientRead, this, &ChatLink::clientRead);
+    connect(&server, &ChatServer::clientError, this, &ChatLink::clientError);
     connect(&server, &ChatServer::clientDropped, this, &ChatLink::clientDropped);
+    connect(&server, &ChatServer::clientDisconnected, this, &ChatLink::clientDisconnected);
+}
+
+void ChatLink::sendChatLine(const QString &name, const QString &line)
+{
+    const Block block = buildBlock(chatLineText(name, line));
+    selectedClient()->send(bytesOf(block));
+}
+
+qsizetype ChatLink::sendChatLineToAll(const QString &name, const QString &line)
+{
+    const Block block = buildBlock(chatLineText(name, line));
+    // A failed send is reported later, from the event loop: the registry holds still meanwhile.
+    const QList<ClientConnection *> clients = m_server.connections();
+    for (ClientConnection *client : clients)
+        client->send(bytesOf(block));
+    return clients.size();
+}
+
+void ChatLink::sendChatTextToFirst(const QString &name, const QString &line)
+{
+    const QByteArray text = chatLineText(name, line);
+    m_server.connection(0)->send(text);
+}
+
+void ChatLink::sendMessage(const QString &contact, const QString &body)
+{
+    QString lines = body;
+    lines.replace(u"\n"_s, u"\r\n"_s);
+    const Block block = buildBlock(composeText(kTagMessage, toCp949(contact), toCp949(lines)));
+    selectedClient()->send(bytesOf(block));
+}
+
+ClientConnection *ChatLink::rowClient(int row) const
+{
+    if (row < 0 || row >= m_rows.size())
+        throw ListIndexError(row);
+    return m_rows.at(row);
+}
+
+ClientConnection *ChatLink::selectedClient() const
+{
+    return rowClient(m_clientList.selectedRow());
 }
 
 void ChatLink::clientConnected(ClientConnection *connection)
 {
     const QPointer<ClientConnection> guard(connection);
-    m_prompt.showMessage(u"클라이언트와 연결되었습니다"_s);
-    // The box runs a nested loop: the client may have gone meanwhile.
+    m_notices.clientConnected(connection->remoteAddress());
+    // The notice may run a nested loop: the client may have gone meanwhile.
     if (!guard || !guard->isOpen())
         return;
     m_rows.append(connection);
@@ -35,9 +96,10 @@ void ChatLink::clientConnected(ClientConnection *connection)
 
 void ChatLink::clientRead(ClientConnection *connection)
 {
-    Block buffer{};
-    connection->receiveBlock(buffer);
-    const ReceivedText received = recognise(readBlock(buffer));
+    const std::optional<QByteArrayView> text = connection->receiveText();
+    if (!text)
+        return;
+    const ReceivedText received = recognise(*text);
     switch (received.kind) {
     case TextKind::ChatLine:
         m_incoming.appendChatLine(fromCp949(received.payload));
@@ -52,22 +114,15 @@ void ChatLink::clientRead(ClientConnection *connection)
 
 void ChatLink::clientError(ClientConnection *, int code, const QString &text)
 {
-    if (isNetworkSetupError(code))
-        m_prompt.showMessage(u"통신 설정을 확인해주세요"_s);
+    if (socketio::isNetworkSetupError(code))
+        m_notices.networkSetupError();
     else
-        m_prompt.showError(text);
+        m_notices.socketError(text);
 }
 
-ClientConnection *ChatLink::selectedClient() const
+void ChatLink::clientDropped(ClientConnection *connection)
 {
-    return rowClient(m_clientList.selectedRow());
-}
-
-ClientConnection *ChatLink::rowClient(int row) const
-{
-    if (row < 0 || row >= m_rows.size())
-        throw ListIndexError(row);
-    return m_rows.at(row);
+    m_notices.clientDropped(connection->remoteAddress());
 }
 
 void ChatLink::clientDisconnected(ClientConnection *connection)
@@ -77,17 +132,6 @@ void ChatLink::clientDisconnected(ClientConnection *connection)
         return;
     m_rows.removeAt(row);
     m_clientList.removeRow(int(row));
-}
-
-void ChatLink::clientDropped(ClientConnection *connection)
-{
-    m_prompt.showMessage(
-        u"%1 클라이언트가 데이터를 받지 않아 연결을 끊었습니다"_s.arg(connection->remoteAddress()));
-}
-
-bool isNetworkSetupError(int code)
-{
-    return code == ENOBUFS || code == ENETUNREACH || code == EISCONN || code == ECONNREFUSED;
 }
 
 } // namespace chatlink

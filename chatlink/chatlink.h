@@ -1,19 +1,20 @@
 #pragma once
 
-#include "clientconnection.h"
-
 #include <QList>
 #include <QObject>
+#include <QString>
 
 namespace chatlink {
 
 class ChatServer;
+class ClientConnection;
 class ClientListView;
 class IncomingView;
-class OperatorPrompt;
+class OperatorNotices;
 
-// The operator's side of the server's events: confirms new clients and lists them, reads and
-// routes incoming blocks, filters connection errors, and finds the client a row addresses.
+// The operator's side of the server: confirms new clients and lists them, reads and routes their
+// texts, reports connection events, and owns the recipients of whatever the operator sends. The
+// windows hand it texts and show its errors; they never hold a connection.
 //
 // Each client-list row is bound to the connection it was made for, so a row never addresses
 // another client, and it is removed when its connection leaves the registry.
@@ -23,33 +24,47 @@ class ChatLink : public QObject
 
 public:
     ChatLink(ChatServer &server, ClientListView &clientList, IncomingView &incoming,
-             OperatorPrompt &prompt, QObject *parent = nullptr);
+             OperatorNotices &notices, QObject *parent = nullptr);
+
+    // Sending. Each finds its recipients first and throws before anything is sent:
+    // BlockOverflowError when the text does not fit a block, ListIndexError when there is no
+    // such client. Texts are converted to code page 949 here.
+
+    // The chat line (name, ":", line) as a block to the selected client.
+    void sendChatLine(const QString &name, const QString &line);
+    // The chat line as a block to every connected client; returns how many there were.
+    qsizetype sendChatLineToAll(const QString &name, const QString &line);
+    // The chat line's text alone, without the zero fill, to the first connected client.
+    void sendChatTextToFirst(const QString &name, const QString &line);
+    // The message (contact, ":", body with its line breaks as CR LF) as a block to the selected
+    // client.
+    void sendMessage(const QString &contact, const QString &body);
+
+    // The connection a row addresses; throws ListIndexError for a position with no row.
+    ClientConnection *rowClient(int row) const;
+    // The connection of the selected row; throws ListIndexError when no row is selected.
+    ClientConnection *selectedClient() const;
+
+    // The server's events, connected by the constructor.
 
     // Confirms the new client to the operator, then lists its address. A client that leaves
     // while the confirmation is open gets no row.
     void clientConnected(chatlink::ClientConnection *connection);
-    // Reads one block from the connection that has data and hands its text over.
+    // Reads one text from the connection that has data and hands it over.
     void clientRead(chatlink::ClientConnection *connection);
-    // The four conditions that mean the network is set up wrongly become one plain message;
-    // every other error is shown as the socket layer reported it.
+    // The conditions that mean the network is set up wrongly are reported as such; every other
+    // error with the socket layer's text.
     void clientError(chatlink::ClientConnection *connection, int code, const QString &text);
 
-    // The connection of the selected row; throws ListIndexError when no row is selected.
-    ClientConnection *selectedClient() const;
-    // The connection a row addresses; throws ListIndexError for a position with no row.
-    ClientConnection *rowClient(int row) const;
-
 private:
-    void clientDisconnected(chatlink::ClientConnection *connection);
     void clientDropped(chatlink::ClientConnection *connection);
+    void clientDisconnected(chatlink::ClientConnection *connection);
 
+    ChatServer &m_server;
     ClientListView &m_clientList;
     IncomingView &m_incoming;
-    OperatorPrompt &m_prompt;
+    OperatorNotices &m_notices;
     QList<ClientConnection *> m_rows; // row i of the client list addresses m_rows[i]
 };
-
-// True for no buffer space, network unreachable, already connected and connection refused.
-bool isNetworkSetupError(int code);
 
 } // namespace chatlink

@@ -3,8 +3,6 @@
 #include "clientconnection.h"
 #include "errors.h"
 
-#include <sys/resource.h>
-
 namespace chatlink {
 
 ChatServer::ChatServer(quint16 port, QObject *parent) : QTcpServer(parent), m_port(port)
@@ -59,15 +57,6 @@ void ChatServer::onAcceptError()
     // Accepting again at once would spin while the condition lasts (no free descriptor, say).
     pauseAccepting();
     m_acceptRetry.start();
-}
-
-void raiseOpenFileLimit()
-{
-    rlimit limit{};
-    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
-        limit.rlim_cur = limit.rlim_max;
-        ::setrlimit(RLIMIT_NOFILE, &limit);
-    }
 }
 
 } // namespace chatlink

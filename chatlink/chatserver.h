@@ -1,12 +1,12 @@
 #pragma once
 
-#include "clientconnection.h"
-
 #include <QList>
 #include <QTcpServer>
 #include <QTimer>
 
 namespace chatlink {
+
+class ClientConnection;
 
 inline constexpr quint16 kServerPort = 5000;
 // After accept fails (out of descriptors, say) the server waits this long before trying again.
@@ -52,8 +52,5 @@ private:
     QList<ClientConnection *> m_connections;
     QTimer m_acceptRetry;
 };
-
-// Raises the soft limit on open descriptors to the hard limit, so that many clients fit.
-void raiseOpenFileLimit();
 
 } // namespace chatlink

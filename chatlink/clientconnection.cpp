@@ -1,50 +1,17 @@
 #include "clientconnection.h"
 
-#include <QHostAddress>
-#include <QPointer>
-#include <algorithm>
-#include <cerrno>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include "socketio.h"
 
-using namespace Qt::StringLiterals;
+#include <QPointer>
 
 namespace chatlink {
-namespace {
-
-void enableKeepAlive(int fd)
-{
-    const int on = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
-    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &kKeepAliveIdleSeconds, sizeof(int));
-    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &kKeepAliveIntervalSeconds, sizeof(int));
-    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &kKeepAliveProbes, sizeof(int));
-    ::setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &kUserTimeoutMs, sizeof(int));
-}
-
-QString peerAddress(int fd)
-{
-    sockaddr_storage address{};
-    socklen_t length = sizeof address;
-    if (::getpeername(fd, reinterpret_cast<sockaddr *>(&address), &length) != 0)
-        return {};
-    QHostAddress host(reinterpret_cast<const sockaddr *>(&address));
-    // An IPv4 client reaching a dual-stack socket still shows as dotted-decimal.
-    bool isV4 = false;
-    const quint32 v4 = host.toIPv4Address(&isV4);
-    return isV4 ? QHostAddress(v4).toString() : host.toString();
-}
-
-} // namespace
 
 ClientConnection::ClientConnection(qintptr descriptor, QObject *parent)
-    : QObject(parent), m_descriptor(descriptor), m_remoteAddress(peerAddress(int(descriptor))),
+    : QObject(parent), m_descriptor(descriptor), m_remoteAddress(socketio::peerAddress(descriptor)),
       m_readNotifier(descriptor, QSocketNotifier::Read),
       m_writeNotifier(descriptor, QSocketNotifier::Write)
 {
-    enableKeepAlive(int(descriptor));
+    socketio::configure(descriptor);
     m_writeNotifier.setEnabled(false);
     m_settle.setSingleShot(true);
     m_settle.setInterval(kTextSettleMs);
@@ -66,8 +33,8 @@ void ClientConnection::onReadable()
     // A slot may have opened a box whose loop deleted this connection.
     if (!self)
         return;
-    // Left unread, the data raises no further notification until the next receive(). (Read at
-    // once, as usual, the notifier simply stays armed.)
+    // Left unread, the data raises no further notification until the next read. (Read at once,
+    // as usual, the notifier simply stays armed.)
     if (m_awaitingRead && isOpen())
         m_readNotifier.setEnabled(false);
 }
@@ -78,50 +45,24 @@ void ClientConnection::onSettled()
     emit readyRead(this);
 }
 
-qint64 ClientConnection::read(char *data, qint64 maxSize)
+std::optional<QByteArrayView> ClientConnection::receiveText()
 {
     if (!isOpen())
-        return 0;
-    m_awaitingRead = false;
-    const ssize_t n = ::recv(int(m_descriptor), data, size_t(maxSize), MSG_DONTWAIT);
-    if (n > 0) {
-        m_readNotifier.setEnabled(true);
-        return n;
-    }
-    if (n == 0) {
-        noteEnding(Ending::Closed);
-        return -1;
-    }
-    if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
-        noteEnding(Ending::Failed, errno, "recv");
-        return -1;
-    }
-    m_readNotifier.setEnabled(true);
-    return 0;
-}
-
-qint64 ClientConnection::receive(char *data, qint64 maxSize)
-{
-    const qint64 n = read(data, maxSize);
-    if (n >= 0)
-        return n;
-    end();
-    return 0;
-}
-
-qint64 ClientConnection::receiveBlock(Block &buffer)
-{
-    if (!isOpen())
-        return 0;
-    std::optional<QByteArray> text;
+        return {};
+    std::optional<QByteArrayView> text;
     if (std::exchange(m_settled, false))
         text = m_reader.settle();
     if (!text) {
-        Block chunk{};
-        const qint64 n = read(chunk.data(), m_reader.room());
-        if (n > 0) {
-            text = m_reader.feed(QByteArrayView(chunk.data(), n));
-        } else if (n < 0) {
+        m_awaitingRead = false;
+        const socketio::Transfer read =
+            socketio::receive(m_descriptor, m_chunk.data(), m_reader.room());
+        if (read.count > 0) {
+            m_readNotifier.setEnabled(true);
+            text = m_reader.feed(QByteArrayView(m_chunk.data(), read.count));
+        } else if (!read.ended) {
+            m_readNotifier.setEnabled(true);
+        } else {
+            noteEnding(read.error ? Ending::Failed : Ending::Closed, read.error, "recv");
             text = m_reader.settle(); // held bytes are all the stream had left
             end();
         }
@@ -130,11 +71,7 @@ qint64 ClientConnection::receiveBlock(Block &buffer)
         m_settle.stop();
     else if (!m_settle.isActive())
         m_settle.start();
-    if (!text)
-        return 0;
-    std::copy(text->begin(), text->end(), buffer.begin());
-    std::fill(buffer.begin() + text->size(), buffer.end(), '\0');
-    return text->size();
+    return text;
 }
 
 qint64 ClientConnection::send(QByteArrayView bytes)
@@ -143,14 +80,13 @@ qint64 ClientConnection::send(QByteArrayView bytes)
         return -1;
     qsizetype sent = 0;
     if (m_queue.isEmpty()) {
-        const ssize_t n = ::send(int(m_descriptor), bytes.data(), size_t(bytes.size()),
-                                 MSG_DONTWAIT | MSG_NOSIGNAL);
-        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
-            noteEnding(Ending::Failed, errno, "send");
+        const socketio::Transfer written = socketio::send(m_descriptor, bytes.data(), bytes.size());
+        if (written.ended) {
+            noteEnding(Ending::Failed, written.error, "send");
             end();
             return -1;
         }
-        sent = qMax<qsizetype>(n, 0);
+        sent = written.count;
     }
     const QByteArrayView rest = bytes.sliced(sent);
     if (rest.isEmpty())
@@ -169,16 +105,16 @@ qint64 ClientConnection::send(QByteArrayView bytes)
 void ClientConnection::onWritable()
 {
     while (!m_queue.isEmpty()) {
-        const ssize_t n = ::send(int(m_descriptor), m_queue.constData(), size_t(m_queue.size()),
-                                 MSG_DONTWAIT | MSG_NOSIGNAL);
-        if (n < 0) {
-            if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
-                noteEnding(Ending::Failed, errno, "send");
-                end();
-            }
+        const socketio::Transfer written =
+            socketio::send(m_descriptor, m_queue.constData(), m_queue.size());
+        if (written.ended) {
+            noteEnding(Ending::Failed, written.error, "send");
+            end();
             return;
         }
-        m_queue.remove(0, n);
+        if (written.count == 0)
+            return;
+        m_queue.remove(0, written.count);
     }
     m_writeNotifier.setEnabled(false);
 }
@@ -192,7 +128,7 @@ void ClientConnection::abort()
         return;
     m_readNotifier.setEnabled(false);
     m_writeNotifier.setEnabled(false);
-    ::close(int(m_descriptor));
+    socketio::close(m_descriptor);
     m_descriptor = -1;
     m_queue.clear();
 }
@@ -202,8 +138,7 @@ void ClientConnection::noteEnding(Ending how, int code, const char *operation)
     m_ending = how;
     m_endCode = code;
     if (how == Ending::Failed)
-        m_endText = u"Socket error %1 (%2) on %3"_s.arg(code).arg(qt_error_string(code),
-                                                                  QLatin1StringView(operation));
+        m_endText = socketio::errorText(code, operation);
 }
 
 void ClientConnection::end()

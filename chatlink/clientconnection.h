@@ -1,6 +1,5 @@
 #pragma once
 
-#include "block.h"
 #include "blockreader.h"
 
 #include <QByteArray>
@@ -8,28 +7,22 @@
 #include <QSocketNotifier>
 #include <QString>
 #include <QTimer>
+#include <optional>
 
 namespace chatlink {
 
 // Bytes the kernel has not taken yet are queued up to this limit; past it the client is dropped.
 inline constexpr qsizetype kSendQueueLimit = 64 * 1024;
 
-// TCP keep-alive: a vanished client machine is noticed within about two minutes.
-inline constexpr int kKeepAliveIdleSeconds = 60;
-inline constexpr int kKeepAliveIntervalSeconds = 10;
-inline constexpr int kKeepAliveProbes = 5;
-// Keep-alive probes wait while sent data is unacknowledged; this bounds that wait too.
-inline constexpr int kUserTimeoutMs = 120'000;
-
 // One accepted client. Owns its descriptor.
 //
 // Read rule: readyRead() is raised when data arrives and the connection has raised none since its
-// last receive(); a receive() that leaves data waiting raises another. Unread data stays in the
-// kernel's socket buffer, so a flooding client is slowed by TCP flow control rather than growing
-// our memory.
+// last read; a read that leaves data waiting raises another. Unread data stays in the kernel's
+// socket buffer, so a flooding client is slowed by TCP flow control rather than growing our
+// memory.
 //
 // Signals come only from the connection's own notifications, each as the last thing it does, and
-// the end of a connection is reported from the event loop, never from inside receiveBlock() or
+// the end of a connection is reported from the event loop, never from inside receiveText() or
 // send(): so a caller of those never finds the connection deleted under it, although a slot may
 // open a modal box whose loop deletes it. An orderly close by the peer ends the connection
 // silently with closed(); a socket error ends it with closed() followed by errorOccurred(); a
@@ -48,24 +41,14 @@ public:
     const QString &remoteAddress() const { return m_remoteAddress; }
     qsizetype queuedBytes() const { return m_queue.size(); }
 
-    // One read of at most maxSize bytes; returns the count, 0 when nothing was waiting or the
-    // connection has ended.
-    qint64 receive(char *data, qint64 maxSize);
-
-    // One block's read: the next text into the buffer and its length, or 0 with the buffer
-    // untouched when no text is ready. It reads at most one block and keeps in step with the
-    // blocks as BlockReader describes; bytes held for their settle time raise readyRead() again
-    // when the wait is over.
-    qint64 receiveBlock(Block &buffer);
+    // One read of at most one block: the text it completes, if any, by BlockReader's rules; a
+    // view valid until the connection is used again. Bytes held for their settle time raise
+    // readyRead() again when the wait is over.
+    std::optional<QByteArrayView> receiveText();
 
     // Hands all of the bytes to the connection or none: what the kernel does not take at once is
     // queued. Returns the count, or -1 when the connection is (or has now been) closed.
     qint64 send(QByteArrayView bytes);
-    // The whole block, zero fill included.
-    qint64 sendBlock(const Block &block)
-    {
-        return send(QByteArrayView(block.data(), block.size()));
-    }
 
     // Closes at once, without further signals; nothing of the connection is read or sent again.
     void abort();
@@ -82,9 +65,6 @@ private:
     void onReadable();
     void onWritable();
     void onSettled();
-    // One recv(): the count, 0 when nothing is waiting, -1 when the stream has ended (noted, but
-    // not yet acted on).
-    qint64 read(char *data, qint64 maxSize);
     void noteEnding(Ending how, int code = 0, const char *operation = nullptr);
     // Closes and reports the noted ending from the event loop.
     void end();
@@ -95,8 +75,9 @@ private:
     QSocketNotifier m_readNotifier;
     QSocketNotifier m_writeNotifier;
     QByteArray m_queue;
-    bool m_awaitingRead = false; // raised readyRead() and no receive() since
+    bool m_awaitingRead = false; // raised readyRead() and not read since
     BlockReader m_reader;
+    Block m_chunk{};
     QTimer m_settle;
     bool m_settled = false;
     Ending m_ending = Ending::None;

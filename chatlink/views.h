@@ -27,15 +27,20 @@ public:
     virtual void presentMessage(const QString &message) = 0;
 };
 
-// Modal notices to the operator.
-class OperatorPrompt
+// What the chat link tells the operator about connections; the windows choose the words. Each
+// may show a modal box and so run a nested event loop.
+class OperatorNotices
 {
 public:
-    virtual ~OperatorPrompt() = default;
-    // A one-line box with an OK button; returns once it has been dismissed.
-    virtual void showMessage(const QString &text) = 0;
-    // The standard display of an error that stopped an action.
-    virtual void showError(const QString &text) = 0;
+    virtual ~OperatorNotices() = default;
+    // A client connected; returns once the operator has seen it. Its row is listed after.
+    virtual void clientConnected(const QString &address) = 0;
+    // A connection failed in a way that means the network is set up wrongly.
+    virtual void networkSetupError() = 0;
+    // A connection failed; the text is the socket layer's own.
+    virtual void socketError(const QString &text) = 0;
+    // A client stopped reading what it was sent and was disconnected.
+    virtual void clientDropped(const QString &address) = 0;
 };
 
 } // namespace chatlink

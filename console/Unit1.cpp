@@ -1,11 +1,14 @@
 #include "Unit1.h"
 
 #include "Unit3.h"
-#include "chatlink/cp949.h"
+#include "Unit4.h"
+#include "chatlink/block.h"
 #include "fixedwindow.h"
+#include "guard.h"
 #include "statusclock.h"
 #include "ui_Unit1.h"
 #include "websearch.h"
+#include "wording.h"
 
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -13,7 +16,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QPointer>
 
 using namespace Qt::StringLiterals;
 
@@ -37,11 +39,11 @@ QIcon friendIcon()
 TForm1 *Form1 = nullptr;
 
 TForm1::TForm1(quint16 port, QWidget *parent)
-    : QWidget(parent, messages::kFixedDialogFrame), ServerSocket1(port),
-      m_ui(std::make_unique<Ui::TForm1>()), m_link(ServerSocket1, *this, *this, m_prompt)
+    : QWidget(parent, uisupport::kFixedDialogFrame), ServerSocket1(port),
+      m_ui(std::make_unique<Ui::TForm1>()), m_link(ServerSocket1, *this, *this, *this)
 {
     m_ui->setupUi(this);
-    messages::fixWindow(*this, kFramePosition);
+    uisupport::fixWindow(*this, kFramePosition);
 
     for (std::size_t i = 0; i < m_panels.size(); ++i) {
         m_panels[i] = new QLabel(m_ui->StatusBar1);
@@ -53,12 +55,9 @@ TForm1::TForm1(quint16 port, QWidget *parent)
 
     for (QLineEdit *edit : {m_ui->Edit1, m_ui->Edit2, m_ui->Edit3, m_ui->Edit4})
         edit->installEventFilter(this);
-    connect(m_ui->Button1, &QPushButton::clicked, this,
-            [this] { messages::guarded([this] { Button1Click(); }); });
-    connect(m_ui->Button3, &QPushButton::clicked, this,
-            [this] { messages::guarded([this] { Button3Click(); }); });
-    connect(m_ui->Button4, &QPushButton::clicked, this,
-            [this] { messages::guarded([this] { Button4Click(); }); });
+    uisupport::connectGuarded(m_ui->Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    uisupport::connectGuarded(m_ui->Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
+    uisupport::connectGuarded(m_ui->Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
 
     openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
 
@@ -66,30 +65,21 @@ TForm1::TForm1(quint16 port, QWidget *parent)
     m_popupMenu->setObjectName(u"PopupMenu1"_s);
     QAction *add = m_popupMenu->addAction(u"친구추가"_s);
     add->setObjectName(u"N1"_s);
-    connect(add, &QAction::triggered, this, [this] { messages::guarded([this] { N1Click(); }); });
+    uisupport::connectGuarded(add, &QAction::triggered, this, &TForm1::N1Click);
     QAction *remove = m_popupMenu->addAction(u"친구삭제"_s);
     remove->setObjectName(u"N2"_s);
-    connect(remove, &QAction::triggered, this,
-            [this] { messages::guarded([this] { N2Click(); }); });
+    uisupport::connectGuarded(remove, &QAction::triggered, this, &TForm1::N2Click);
     connect(m_ui->TreeView1, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
         m_popupMenu->popup(m_ui->TreeView1->viewport()->mapToGlobal(at));
     });
     // The menu acts on the selected entry: a right click opens it without selecting.
     m_ui->TreeView1->viewport()->installEventFilter(this);
 
-    connect(&ServerSocket1, &chatlink::ChatServer::clientConnected, this,
-            &TForm1::ServerSocket1ClientConnect);
-    connect(&ServerSocket1, &chatlink::ChatServer::clientRead, this,
-            &TForm1::ServerSocket1ClientRead);
-    connect(&ServerSocket1, &chatlink::ChatServer::clientError, this,
-            &TForm1::ServerSocket1ClientError);
     if (!ServerSocket1.start()) {
         // Shown once the event loop runs, over the splash; the program goes on without clients.
         const QString reason = ServerSocket1.errorString();
         QTimer::singleShot(0, this, [port, reason] {
-            messages::errorBox(
-                u"포트 %1을(를) 열 수 없어 클라이언트의 접속을 받을 수 없습니다.\n%2"_s.arg(port)
-                    .arg(reason));
+            uisupport::errorBox(console::wording::portNotOpened(port, reason));
         });
     }
 
@@ -108,31 +98,6 @@ TForm1::TForm1(quint16 port, QWidget *parent)
 
 TForm1::~TForm1() = default;
 
-void TForm1::ServerSocket1ClientConnect(chatlink::ClientConnection *socket)
-{
-    messages::guarded([&] { m_link.clientConnected(socket); });
-}
-
-void TForm1::ServerSocket1ClientRead(chatlink::ClientConnection *socket)
-{
-    messages::guarded([&] { m_link.clientRead(socket); });
-}
-
-void TForm1::ServerSocket1ClientError(chatlink::ClientConnection *socket, int errorCode,
-                                      const QString &text)
-{
-    messages::guarded([&] { m_link.clientError(socket, errorCode, text); });
-}
-
-QByteArray TForm1::chatLineText() const
-{
-    const QByteArray text =
-        chatlink::composeText(chatlink::kTagChatLine, chatlink::toCp949(m_ui->Edit2->text()),
-                              chatlink::toCp949(m_ui->Edit1->text()));
-    chatlink::ensureFitsBlock(text);
-    return text;
-}
-
 void TForm1::logChatLine()
 {
     m_chatLog->appendNow(m_ui->Edit2->text() + QLatin1Char(chatlink::kNameSeparator) +
@@ -142,30 +107,23 @@ void TForm1::logChatLine()
 void TForm1::Button1Click()
 {
     if (!m_ui->Radio1->isChecked() && !m_ui->Radio2->isChecked()) {
-        messages::messageBox(u"채팅을 선택해주세요 ^_^"_s);
+        uisupport::messageBox(console::wording::chooseChatMode());
         m_ui->Edit1->clear();
         return;
     }
-    // Everything that can fail comes before the line is logged, so a refused line stays in the
-    // entry exactly as typed.
-    const chatlink::Block block = chatlink::buildBlock(chatLineText());
+    // The chat link fails before sending anything, and then the line is neither logged nor
+    // cleared: a refused line stays in the entry exactly as typed.
+    const QString name = m_ui->Edit2->text();
+    const QString line = m_ui->Edit1->text();
     if (m_ui->Radio2->isChecked()) {
-        const QList<QPointer<chatlink::ClientConnection>> clients(
-            ServerSocket1.connections().begin(), ServerSocket1.connections().end());
-        if (clients.isEmpty()) {
-            messages::messageBox(u"연결된 접속자가 없습니다 "_s);
+        if (m_link.sendChatLineToAll(name, line) == 0) {
+            uisupport::messageBox(console::wording::noClientConnected());
             return;
         }
-        logChatLine();
-        for (const auto &client : clients) {
-            if (client)
-                client->sendBlock(block);
-        }
     } else {
-        chatlink::ClientConnection *client = selectedClient();
-        logChatLine();
-        client->sendBlock(block);
+        m_link.sendChatLine(name, line);
     }
+    logChatLine();
     m_ui->Edit1->clear();
 }
 
@@ -173,10 +131,8 @@ void TForm1::Edit1KeyPress(QChar key)
 {
     if (key != QChar(u'\r') || !ServerSocket1.isListening())
         return;
-    const QByteArray text = chatLineText();
-    chatlink::ClientConnection *first = ServerSocket1.connection(0);
+    m_link.sendChatTextToFirst(m_ui->Edit2->text(), m_ui->Edit1->text());
     logChatLine();
-    first->send(text);
     m_ui->Edit1->clear();
 }
 
@@ -190,7 +146,7 @@ void TForm1::Button4Click()
 {
     const QUrl address = console::searchAddress(m_ui->Edit4->text());
     if (!openUrl(address))
-        messages::messageBox(u"웹 브라우저를 열 수 없습니다: %1"_s.arg(address.toString()));
+        uisupport::messageBox(console::wording::browserNotOpened(address.toString()));
 }
 
 void TForm1::N1Click()
@@ -278,13 +234,33 @@ void TForm1::presentMessage(const QString &message)
 {
     // Past the box cap a message gets no box: it joins the viewer instead of wiping messages the
     // operator has not seen yet.
-    if (!messages::boxesFull()) {
+    if (!uisupport::boxesFull()) {
         Form3->clearMessages();
-        messages::messageBox(u"Message"_s);
+        uisupport::messageBox(console::wording::messageArrived());
     }
     Form3->show();
     Form3->raise();
     Form3->appendMessage(message);
+}
+
+void TForm1::clientConnected(const QString &)
+{
+    uisupport::messageBox(console::wording::clientConnected());
+}
+
+void TForm1::networkSetupError()
+{
+    uisupport::messageBox(console::wording::networkSetupError());
+}
+
+void TForm1::socketError(const QString &text)
+{
+    uisupport::errorBox(text);
+}
+
+void TForm1::clientDropped(const QString &address)
+{
+    uisupport::messageBox(console::wording::clientDropped(address));
 }
 
 QString TForm1::contactName() const
@@ -292,21 +268,16 @@ QString TForm1::contactName() const
     return m_ui->Edit3->text();
 }
 
-chatlink::ClientConnection *TForm1::selectedClient() const
-{
-    return m_link.selectedClient();
-}
-
 void TForm1::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     if (!event->spontaneous())
-        messages::guarded([this] { FormShow(); });
+        uisupport::guarded([this] { FormShow(); });
 }
 
 void TForm1::closeEvent(QCloseEvent *event)
 {
-    messages::guarded([this] { FormClose(); });
+    uisupport::guarded([this] { FormClose(); });
     QWidget::closeEvent(event);
 }
 
@@ -323,16 +294,16 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_ui->Edit1 && event->type() == QEvent::KeyPress) {
         const auto key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter)
-            messages::guarded([this] { Edit1KeyPress(QChar(u'\r')); });
+            uisupport::guarded([this] { Edit1KeyPress(QChar(u'\r')); });
     }
     if (event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
         if (watched == m_ui->Edit2)
-            messages::guarded([this] { Edit2Click(); });
+            uisupport::guarded([this] { Edit2Click(); });
         else if (watched == m_ui->Edit3)
-            messages::guarded([this] { Edit3Click(); });
+            uisupport::guarded([this] { Edit3Click(); });
         else if (watched == m_ui->Edit4)
-            messages::guarded([this] { Edit4Click(); });
+            uisupport::guarded([this] { Edit4Click(); });
     }
     return QWidget::eventFilter(watched, event);
 }

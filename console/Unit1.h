@@ -1,11 +1,9 @@
 #pragma once
 
-#include "Unit4.h"
 #include "chatlink/chatlink.h"
 #include "chatlink/chatserver.h"
 #include "chatlink/views.h"
 #include "chatlog.h"
-#include "messagebox.h"
 
 #include <QTimer>
 #include <QUrl>
@@ -21,11 +19,12 @@ class QLabel;
 class QMenu;
 
 // The operator's console: chat log, client list, chat entry, contact tree, web search and the
-// status-bar clock. It owns the server socket; its socket handlers hand over to the chat link.
+// status-bar clock. It owns the server socket and the chat link over it, and shows what the chat
+// link reports.
 class TForm1 : public QWidget,
                public chatlink::ClientListView,
                public chatlink::IncomingView,
-               public MessageRecipient
+               public chatlink::OperatorNotices
 {
     Q_OBJECT
 
@@ -43,10 +42,6 @@ public:
     // Opens addresses in the user's default browser; tests put a stand-in here.
     std::function<bool(const QUrl &)> openUrl;
 
-    void ServerSocket1ClientConnect(chatlink::ClientConnection *socket);
-    void ServerSocket1ClientRead(chatlink::ClientConnection *socket);
-    void ServerSocket1ClientError(chatlink::ClientConnection *socket, int errorCode,
-                                  const QString &text);
     // Send: the chat line to the selected client ("Direct") or to every client ("Full Send").
     void Button1Click();
     // Enter: the chat line, without zero fill, to the first client, whatever the chat mode.
@@ -74,9 +69,14 @@ public:
     // chatlink::IncomingView
     void appendChatLine(const QString &line) override;
     void presentMessage(const QString &message) override;
-    // MessageRecipient
-    QString contactName() const override;
-    chatlink::ClientConnection *selectedClient() const override;
+    // chatlink::OperatorNotices
+    void clientConnected(const QString &address) override;
+    void networkSetupError() override;
+    void socketError(const QString &text) override;
+    void clientDropped(const QString &address) override;
+
+    // The contact name a composed message is sent under.
+    QString contactName() const;
 
 signals:
     // Raised each time the console is shown, and when it is being closed.
@@ -89,15 +89,12 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // The wire text of the typed line; throws BlockOverflowError when it does not fit a block.
-    QByteArray chatLineText() const;
     void logChatLine();
 
     std::unique_ptr<Ui::TForm1> m_ui;
     std::array<QLabel *, 3> m_panels{}; // status bar: version, date, time
     QMenu *m_popupMenu = nullptr;
     std::unique_ptr<console::ChatLog> m_chatLog;
-    messages::BoxPrompt m_prompt;
     chatlink::ChatLink m_link;
 };
 

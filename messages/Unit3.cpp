@@ -2,6 +2,7 @@
 
 #include "Unit4.h"
 #include "fixedwindow.h"
+#include "guard.h"
 #include "ui_Unit3.h"
 
 #include <QPlainTextEdit>
@@ -12,11 +13,11 @@ using namespace Qt::StringLiterals;
 TForm3 *Form3 = nullptr;
 
 TForm3::TForm3(QWidget *parent)
-    : QWidget(parent, messages::kFixedDialogFrame), m_ui(std::make_unique<Ui::TForm3>())
+    : QWidget(parent, uisupport::kFixedDialogFrame), m_ui(std::make_unique<Ui::TForm3>())
 {
     m_ui->setupUi(this);
-    messages::fixWindow(*this, {453, 286});
-    connect(m_ui->Button1, &QPushButton::clicked, this, &TForm3::Button1Click);
+    uisupport::fixWindow(*this, {453, 286});
+    uisupport::connectGuarded(m_ui->Button1, &QPushButton::clicked, this, &TForm3::Button1Click);
     m_ui->Memo1->clear();
 }
 

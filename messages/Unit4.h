@@ -1,23 +1,15 @@
 #pragma once
 
-#include "chatlink/clientconnection.h"
-
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 namespace Ui {
 class TForm4;
 }
-
-// Where a composed message goes: the console's contact name and its selected client.
-class MessageRecipient
-{
-public:
-    virtual ~MessageRecipient() = default;
-    virtual QString contactName() const = 0;
-    // Throws chatlink::ListIndexError when no client is selected.
-    virtual chatlink::ClientConnection *selectedClient() const = 0;
-};
+namespace chatlink {
+class ChatLink;
+}
 
 // The message composer: a multi-line body sent as one "S" block to the selected client.
 class TForm4 : public QWidget
@@ -25,7 +17,9 @@ class TForm4 : public QWidget
     Q_OBJECT
 
 public:
-    explicit TForm4(MessageRecipient &recipient, QWidget *parent = nullptr);
+    // The contact name comes from the console, which is created before the composer.
+    TForm4(chatlink::ChatLink &link, std::function<QString()> contactName,
+           QWidget *parent = nullptr);
     ~TForm4() override;
 
     // Send: the contact name, ":" and the body, lines joined by CR LF, as one block. Nothing is
@@ -40,7 +34,8 @@ public:
     QString body() const;
 
 private:
-    MessageRecipient &m_recipient;
+    chatlink::ChatLink &m_link;
+    std::function<QString()> m_contactName;
     std::unique_ptr<Ui::TForm4> m_ui;
 };
 

@@ -1,7 +1,7 @@
 #include "Unit2.h"
 
 #include "Unit1.h"
-#include "messagebox.h"
+#include "guard.h"
 #include "ui_Unit2.h"
 
 #include <QCloseEvent>
@@ -23,8 +23,7 @@ TForm2::TForm2(QWidget *parent)
     // Precise: a coarse timer may fire up to 5% early, cutting the splash short.
     Timer1.setTimerType(Qt::PreciseTimer);
     Timer1.setInterval(kSplashMs);
-    connect(&Timer1, &QTimer::timeout, this,
-            [this] { messages::guarded([this] { Timer1Timer(); }); });
+    uisupport::connectGuarded(&Timer1, &QTimer::timeout, this, &TForm2::Timer1Timer);
     Timer1.start();
 }
 

@@ -4,7 +4,7 @@
 #include "Unit2.h"
 #include "Unit3.h"
 #include "Unit4.h"
-#include "messagebox.h"
+#include "guard.h"
 
 #include <QApplication>
 
@@ -15,7 +15,7 @@ void createForms(unsigned short port)
     Form2 = new TForm2;
     Form1 = new TForm1(port);
     Form3 = new TForm3;
-    Form4 = new TForm4(*Form1);
+    Form4 = new TForm4(Form1->chatLink(), [] { return Form1->contactName(); });
     QObject::connect(Form1, &TForm1::shown, Form2, &TForm2::stopHandOver);
     QObject::connect(Form1, &TForm1::closing, Form2, &QWidget::close);
 }
@@ -30,7 +30,7 @@ void destroyForms()
 
 int run(unsigned short port)
 {
-    messages::guarded([port] {
+    uisupport::guarded([port] {
         createForms(port);
         Form2->show();
         QApplication::exec();

@@ -1,6 +1,7 @@
 // halcyra-server: the chat server with its operator console.
 
 #include "chatlink/chatserver.h"
+#include "chatlink/socketio.h"
 #include "fonts.h"
 #include "forms.h"
 
@@ -89,7 +90,7 @@ int main(int argc, char *argv[])
     if (const std::optional<int> status = readCommandLine(argc, argv))
         return *status;
 
-    chatlink::raiseOpenFileLimit();
+    chatlink::socketio::raiseOpenFileLimit();
     // The poll-based dispatcher re-arms socket notifiers far more cheaply than the GLib one,
     // which matters with one notification per block.
     qputenv("QT_NO_GLIB", "1");

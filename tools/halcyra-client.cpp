@@ -119,7 +119,7 @@ private:
             m_settle.start();
     }
 
-    void print(const QByteArray &text)
+    void print(QByteArrayView text)
     {
         m_out << chatlink::fromCp949(text.first(1)) << ' '
               << chatlink::fromCp949(QByteArrayView(text).sliced(1)) << Qt::endl;

@@ -55,18 +55,18 @@ QList<QByteArray> read(QByteArrayView stream, QByteArrayView control, bool pause
                                          : std::uint8_t(control.at(next++ % control.size()));
         if (pauses && c % 7 == 0 && reader.isHolding()) {
             if (auto text = reader.settle())
-                texts.append(*text);
+                texts.append(text->toByteArray());
             continue;
         }
         check(reader.room() >= 1 && reader.room() <= chatlink::kBlockSize);
         const qsizetype n = qMin<qsizetype>(1 + c % reader.room(), stream.size());
         if (auto text = reader.feed(stream.first(n)))
-            texts.append(*text);
+            texts.append(text->toByteArray());
         stream = stream.sliced(n);
     }
     if (pauses) {
         if (auto text = reader.settle())
-            texts.append(*text);
+            texts.append(text->toByteArray());
         check(!reader.isHolding());
     }
     return texts;

@@ -4,11 +4,9 @@
 #include "Unit2.h"
 #include "Unit3.h"
 #include "Unit4.h"
-#include "boxwatcher.h"
-#include "chatlink/block.h"
-#include "forms.h"
-#include "messagebox.h"
-#include "rawclient.h"
+#include "chatlink/clientconnection.h"
+#include "guard.h"
+#include "program.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -26,16 +24,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-template <typename T> T *control(QWidget *window, const char *name)
-{
-    return window->findChild<T *>(QLatin1StringView(name));
-}
-
-QListWidget *clientList()
-{
-    return control<QListWidget>(Form1, "ListBox1");
-}
 
 // A click that goes the way a real one does, through the window system: a blocked window
 // never sees it.
@@ -65,28 +53,21 @@ private slots:
     void soak();
 
 private:
-    std::unique_ptr<RawClient> connectListed();
+    std::unique_ptr<RawClient> connectListed() { return m_program->connectListed(); }
 
-    std::unique_ptr<BoxWatcher> m_boxes;
+    std::unique_ptr<Program> m_program;
+    BoxWatcher *m_boxes = nullptr;
 };
 
 void TestChurn::init()
 {
-    m_boxes = std::make_unique<BoxWatcher>();
-    shell::createForms(0);
-    Form2->Timer1Timer();
-    QVERIFY(QTest::qWaitForWindowExposed(Form1));
+    m_program = std::make_unique<Program>();
+    m_boxes = &m_program->boxes;
 }
 
 void TestChurn::cleanup()
 {
-    shell::destroyForms();
-    m_boxes.reset();
-}
-
-std::unique_ptr<RawClient> TestChurn::connectListed()
-{
-    return ::connectListed(Form1->ServerSocket1.serverPort(), [] { return clientList()->count(); });
+    m_program.reset();
 }
 
 void TestChurn::messageThenLeavingDuringItsBox_data()
@@ -116,7 +97,7 @@ void TestChurn::messageThenLeavingDuringItsBox()
     };
     client->send(filledBlock("Skim:bye"));
     QTRY_COMPARE(Form3->text(), u"kim:bye"_s);
-    QTRY_COMPARE(messages::openBoxCount(), 0);
+    QTRY_COMPARE(uisupport::openBoxCount(), 0);
     QVERIFY(connection.isNull());
     QCOMPARE(clientList()->count(), 1);
     other->send(filledBlock("Mlee:still here"));
@@ -139,7 +120,7 @@ void TestChurn::selectionNeverMovesToAnotherClient()
     control<QRadioButton>(Form1, "Radio1")->setChecked(true);
     control<QLineEdit>(Form1, "Edit2")->setText(u"op"_s);
     control<QLineEdit>(Form1, "Edit1")->setText(u"for b only"_s);
-    messages::guarded([] { Form1->Button1Click(); });
+    uisupport::guarded([] { Form1->Button1Click(); });
     QCOMPARE(m_boxes->errors, QStringList{u"List index out of bounds (-1)"_s});
     QCOMPARE(control<QLineEdit>(Form1, "Edit1")->text(), u"for b only"_s);
     const QByteArray marker = filledBlock("Mmarker");
@@ -151,7 +132,7 @@ void TestChurn::selectionNeverMovesToAnotherClient()
 
 void TestChurn::messagesPastTheBoxCapAreKept()
 {
-    constexpr int kMessages = messages::kMaxOpenBoxes + 6;
+    constexpr int kMessages = uisupport::kMaxOpenBoxes + 6;
     auto client = connectListed();
     QVERIFY(client);
     // Every box stays open until the last message has been read.
@@ -162,8 +143,8 @@ void TestChurn::messagesPastTheBoxCapAreKept()
         burst += filledBlock("Skim:" + QByteArray::number(i));
     client->send(burst);
     QTRY_VERIFY(Form3->text().contains(last));
-    QTRY_COMPARE(messages::openBoxCount(), 0);
-    QCOMPARE(m_boxes->texts.count(u"Message"_s), messages::kMaxOpenBoxes);
+    QTRY_COMPARE(uisupport::openBoxCount(), 0);
+    QCOMPARE(m_boxes->texts.count(u"Message"_s), uisupport::kMaxOpenBoxes);
     const QStringList shown = Form3->text().split(u'\n');
     for (int i = 0; i < kMessages; ++i)
         QVERIFY2(shown.contains(u"kim:%1"_s.arg(i)), qPrintable(Form3->text()));
@@ -179,7 +160,7 @@ void TestChurn::viewerShownUnderAnOpenBoxTakesInput()
     bool secondSent = false;
     bool replied = false;
     m_boxes->holdWhile = [&] {
-        if (messages::openBoxCount() != 1 || replied)
+        if (uisupport::openBoxCount() != 1 || replied)
             return false;
         if (!secondSent) {
             client->send(filledBlock("Skim:second"));
@@ -192,7 +173,7 @@ void TestChurn::viewerShownUnderAnOpenBoxTakesInput()
     };
     client->send(filledBlock("Skim:first"));
     QTRY_VERIFY(replied);
-    QTRY_COMPARE(messages::openBoxCount(), 0);
+    QTRY_COMPARE(uisupport::openBoxCount(), 0);
     QVERIFY(Form4->isVisible());
     QCOMPARE(Form3->text(), u"kim:first"_s); // the first box's message, once it was dismissed
 }
@@ -289,13 +270,13 @@ void TestChurn::soak()
             control<QLineEdit>(Form1, "Edit1")->setText(u"op %1"_s.arg(serial));
             if (action < 86) {
                 control<QRadioButton>(Form1, action < 82 ? "Radio1" : "Radio2")->setChecked(true);
-                messages::guarded([] { Form1->Button1Click(); });
+                uisupport::guarded([] { Form1->Button1Click(); });
             } else if (action < 94) {
-                messages::guarded([] { Form1->Edit1KeyPress(QChar(u'\r')); });
+                uisupport::guarded([] { Form1->Edit1KeyPress(QChar(u'\r')); });
             } else {
                 Form4->open();
                 control<QPlainTextEdit>(Form4, "Memo1")->setPlainText(u"reply"_s);
-                messages::guarded([] { Form4->Button1Click(); });
+                uisupport::guarded([] { Form4->Button1Click(); });
             }
         }
     });
@@ -309,14 +290,13 @@ void TestChurn::soak()
         random.bounded(2) ? client->reset() : client->close();
     clients.clear();
     QTRY_COMPARE_WITH_TIMEOUT(clientList()->count(), 0, 10000);
-    QTRY_COMPARE(messages::openBoxCount(), 0);
+    QTRY_COMPARE(uisupport::openBoxCount(), 0);
 
     // Still serving.
     auto late = connectListed();
     QVERIFY(late);
     late->send(filledBlock("Mlate:hello"));
-    auto *log = control<QPlainTextEdit>(Form1, "Memo1");
-    QTRY_COMPARE(log->document()->lastBlock().text(), u"late:hello"_s);
+    QTRY_COMPARE(chatLog()->document()->lastBlock().text(), u"late:hello"_s);
     QVERIFY(Form1->isVisible());
     qInfo("%d boxes, at most %d open at once", int(m_boxes->texts.size()), m_boxes->mostOpen);
 }

@@ -32,11 +32,10 @@ void FakeViews::presentMessage(const QString &message)
     events.append(u"message: "_s + message);
 }
 
-void FakeViews::showMessage(const QString &text)
+void FakeViews::clientConnected(const QString &address)
 {
     const int index = int(notices.size());
-    notices.append(text);
-    events.append(u"box: "_s + text);
+    notice(u"connected: "_s + address);
     ++openBoxes;
     if (onBoxShown)
         onBoxShown(index);
@@ -45,8 +44,24 @@ void FakeViews::showMessage(const QString &text)
     --openBoxes;
 }
 
-void FakeViews::showError(const QString &text)
+void FakeViews::networkSetupError()
+{
+    notice(u"network setup"_s);
+}
+
+void FakeViews::socketError(const QString &text)
 {
     errors.append(text);
     events.append(u"error: "_s + text);
+}
+
+void FakeViews::clientDropped(const QString &address)
+{
+    notice(u"dropped: "_s + address);
+}
+
+void FakeViews::notice(const QString &text)
+{
+    notices.append(text);
+    events.append(u"box: "_s + text);
 }

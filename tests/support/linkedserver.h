@@ -2,13 +2,13 @@
 
 #include "chatlink/chatlink.h"
 #include "chatlink/chatserver.h"
+#include "chatlink/clientconnection.h"
 #include "fakeviews.h"
 
-// A chat server listening on an ephemeral port, with a chat link over recording views wired to
-// its events the way the console wires its socket handlers.
+// A chat server listening on an ephemeral port, with a chat link over recording views.
 struct LinkedServer
 {
-    LinkedServer();
+    LinkedServer() { server.start(); }
 
     chatlink::ChatServer server{0};
     FakeViews views;

@@ -1,12 +1,8 @@
 #pragma once
 
-#include "chatlink/errors.h"
-#include "chatlink/views.h"
-
 #include <QString>
-#include <exception>
 
-namespace messages {
+namespace uisupport {
 
 // Boxes opened from socket events nest: each runs its own loop inside the one before. Past this
 // many open boxes a further notice is skipped (its action still happens), so a flood of events
@@ -23,27 +19,4 @@ int openBoxCount();
 // True while kMaxOpenBoxes are open: a further box would not be shown.
 bool boxesFull();
 
-// Runs a handler and shows any error that escapes it, so that no exception unwinds through the
-// event loop; the program then goes on.
-template <typename Handler> void guarded(Handler &&handler) noexcept
-{
-    try {
-        handler();
-    } catch (const chatlink::Error &e) {
-        errorBox(e.text());
-    } catch (const std::exception &e) {
-        errorBox(QString::fromUtf8(e.what()));
-    } catch (...) {
-        errorBox(QString());
-    }
-}
-
-// The chat link's notices, shown as boxes.
-class BoxPrompt final : public chatlink::OperatorPrompt
-{
-public:
-    void showMessage(const QString &text) override { messageBox(text); }
-    void showError(const QString &text) override { errorBox(text); }
-};
-
-} // namespace messages
+} // namespace uisupport

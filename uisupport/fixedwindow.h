@@ -3,7 +3,7 @@
 #include <QPoint>
 #include <QWidget>
 
-namespace messages {
+namespace uisupport {
 
 // A fixed dialog frame: a title and a close box, no minimise or maximise box, not resizable.
 inline constexpr Qt::WindowFlags kFixedDialogFrame =
@@ -18,4 +18,4 @@ inline void fixWindow(QWidget &window, QPoint framePosition)
     window.move(framePosition);
 }
 
-} // namespace messages
+} // namespace uisupport

@@ -8,7 +8,7 @@
 #include <QPointer>
 #include <QScopeGuard>
 
-namespace messages {
+namespace uisupport {
 namespace {
 
 int g_openBoxes = 0;
@@ -123,4 +123,4 @@ bool boxesFull()
     return g_openBoxes >= kMaxOpenBoxes;
 }
 
-} // namespace messages
+} // namespace uisupport

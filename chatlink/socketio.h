@@ -1,0 +1,52 @@
+#pragma once
+
+// Every call into the platform's socket layer, in one place: the rest of the chat link uses only
+// these. This build implements them on POSIX sockets (socketio_posix.cpp); a Windows build
+// implements the same functions on Windows Sockets.
+//
+// Qt's QTcpSocket is not used for client connections because it reports a reset by the peer as
+// an orderly close ("The remote host closed the connection"), while the operator is shown a
+// reset and not a close.
+
+#include <QString>
+#include <QtGlobal>
+
+namespace chatlink::socketio {
+
+// Keep-alive: a vanished client machine is noticed within about two minutes.
+inline constexpr int kKeepAliveIdleSeconds = 60;
+inline constexpr int kKeepAliveIntervalSeconds = 10;
+inline constexpr int kKeepAliveProbes = 5;
+static_assert(kKeepAliveIdleSeconds + kKeepAliveIntervalSeconds * kKeepAliveProbes <= 120);
+// Keep-alive probes wait while sent data is unacknowledged; the user timeout bounds that wait.
+inline constexpr int kUserTimeoutMs = 120'000;
+
+// Sets keep-alive and the user timeout on an accepted connection.
+void configure(qintptr descriptor);
+// Dotted-decimal IPv4 address of the peer (also for an IPv4 client on a dual-stack socket).
+QString peerAddress(qintptr descriptor);
+
+// What one receive or send call did.
+struct Transfer
+{
+    qint64 count = 0;   // bytes moved; 0 when the call would have to wait
+    bool ended = false; // the peer closed the stream (receive), or the call failed
+    int error = 0;      // the platform's error code when it failed
+};
+
+// Without waiting. A send never raises a signal for a closed peer.
+Transfer receive(qintptr descriptor, char *data, qint64 maxSize);
+Transfer send(qintptr descriptor, const char *data, qint64 size);
+void close(qintptr descriptor);
+
+// The platform's wording of an error code, with the operation: "Socket error 104 (Connection
+// reset by peer) on recv".
+QString errorText(int error, const char *operation);
+// No buffer space, network unreachable, already connected and connection refused: conditions
+// that mean the network is set up wrongly.
+bool isNetworkSetupError(int error);
+
+// Raises the soft limit on open descriptors to the hard limit, so that many clients fit.
+void raiseOpenFileLimit();
+
+} // namespace chatlink::socketio

@@ -1,0 +1,45 @@
+#pragma once
+
+// Every text the console shows the operator in a box, in one place.
+
+#include <QString>
+
+namespace console::wording {
+
+using namespace Qt::StringLiterals;
+
+inline QString clientConnected()
+{
+    return u"클라이언트와 연결되었습니다"_s;
+}
+inline QString networkSetupError()
+{
+    return u"통신 설정을 확인해주세요"_s;
+}
+inline QString clientDropped(const QString &address)
+{
+    return u"%1 클라이언트가 데이터를 받지 않아 연결을 끊었습니다"_s.arg(address);
+}
+inline QString messageArrived()
+{
+    return u"Message"_s;
+}
+inline QString chooseChatMode()
+{
+    return u"채팅을 선택해주세요 ^_^"_s;
+}
+inline QString noClientConnected()
+{
+    return u"연결된 접속자가 없습니다 "_s;
+}
+inline QString browserNotOpened(const QString &address)
+{
+    return u"웹 브라우저를 열 수 없습니다: %1"_s.arg(address);
+}
+inline QString portNotOpened(quint16 port, const QString &reason)
+{
+    return u"포트 %1을(를) 열 수 없어 클라이언트의 접속을 받을 수 없습니다.\n%2"_s.arg(port).arg(
+        reason);
+}
+
+} // namespace console::wording

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "chatlink/errors.h"
+#include "messagebox.h"
+
+#include <QObject>
+#include <exception>
+
+namespace uisupport {
+
+// Runs a handler and shows any error that escapes it, so that no exception unwinds through the
+// event loop; the program then goes on.
+template <typename Handler> void guarded(Handler &&handler) noexcept
+{
+    try {
+        handler();
+    } catch (const chatlink::Error &e) {
+        errorBox(e.text());
+    } catch (const std::exception &e) {
+        errorBox(QString::fromUtf8(e.what()));
+    } catch (...) {
+        errorBox(QString());
+    }
+}
+
+// Connects a signal to a handler of the receiver that takes no arguments, run inside guarded().
+template <typename Sender, typename Signal, typename Receiver>
+QMetaObject::Connection connectGuarded(const Sender *sender, Signal signal, Receiver *receiver,
+                                       void (Receiver::*handler)())
+{
+    return QObject::connect(sender, signal, receiver,
+                            [receiver, handler] { guarded([&] { (receiver->*handler)(); }); });
+}
+
+} // namespace uisupport
