@@ -213,9 +213,13 @@ class BoxDismisser : public QObject
 public:
     BoxDismisser()
     {
+        // Boxes block only the windows shown before them, so none is the active modal widget.
         connect(&m_timer, &QTimer::timeout, this, [] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
-                box->button(QMessageBox::Ok)->click();
+            for (QWidget *window : QApplication::topLevelWidgets()) {
+                auto *box = qobject_cast<QMessageBox *>(window);
+                if (box && box->isVisible())
+                    box->button(QMessageBox::Ok)->click();
+            }
         });
         m_timer.start(1);
     }

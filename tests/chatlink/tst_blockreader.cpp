@@ -54,7 +54,6 @@ class TestBlockReader : public QObject
 private slots:
     void readingRules_data();
     void readingRules();
-    void readsAtMostOneBlockAtATime();
 };
 
 void TestBlockReader::readingRules_data()
@@ -107,25 +106,6 @@ void TestBlockReader::readingRules()
     QFETCH(QList<QByteArray>, steps);
     QFETCH(QList<QByteArray>, expected);
     QCOMPARE(readAll(steps), expected);
-}
-
-void TestBlockReader::readsAtMostOneBlockAtATime()
-{
-    // The owner reads room() bytes at a time: one text per read at most, so one client cannot
-    // hold the loop, and never more than a block held.
-    BlockReader reader;
-    const QByteArray stream = "Mkim:hi"_ba + blocks(0, 50);
-    int reads = 0;
-    QList<QByteArray> got;
-    for (QByteArrayView rest(stream); !rest.isEmpty(); ++reads) {
-        QVERIFY(reader.room() <= kBlockSize);
-        const qsizetype n = qMin(reader.room(), rest.size());
-        if (auto text = reader.feed(rest.first(n)))
-            got.append(text->toByteArray());
-        rest = rest.sliced(n);
-    }
-    QCOMPARE(got, QList{"Mkim:hiMkim:0"_ba} + texts(1, 50));
-    QCOMPARE(reads, 51); // the last read takes the rest of the last fill
 }
 
 QTEST_APPLESS_MAIN(TestBlockReader)

@@ -1,4 +1,5 @@
-// The real halcyra-server under a real X server (Xvfb), driven with xdotool as an operator would.
+// The real halcyra-server and halcyra-client under a real X server (Xvfb), the server driven with
+// xdotool as an operator would.
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -68,7 +69,6 @@ class TestEndToEnd : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void cleanupTestCase();
     void smokeRun();
 
@@ -80,12 +80,6 @@ private:
 
     QProcess m_server;
 };
-
-void TestEndToEnd::initTestCase()
-{
-    QTcpServer probe;
-    QVERIFY2(probe.listen(QHostAddress::AnyIPv4, kPort), "port 5000 is taken on this machine");
-}
 
 void TestEndToEnd::cleanupTestCase()
 {
@@ -117,6 +111,10 @@ QString TestEndToEnd::copyText(QPoint inside)
 
 void TestEndToEnd::smokeRun()
 {
+    {
+        QTcpServer probe;
+        QVERIFY2(probe.listen(QHostAddress::AnyIPv4, kPort), "port 5000 is taken on this machine");
+    }
     m_server.setProgram(QStringLiteral(HALCYRA_SERVER));
     m_server.setProcessChannelMode(QProcess::ForwardedChannels);
     m_server.start();
@@ -160,6 +158,12 @@ void TestEndToEnd::smokeRun()
     xdotool({u"key"_s, u"Return"_s});
     QTRY_VERIFY_WITH_TIMEOUT(client.canReadLine(), 5000);
     QCOMPARE(client.readLine().trimmed(), "M op:enter hi"_ba);
+
+    // A message from the client: the "Message" box, then the viewer with its two lines.
+    client.write("/s see you\\nbye\n");
+    QVERIFY(dismissBox());
+    QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(u"Form3"_s) != 0, 3000);
+    QCOMPARE(copyText(QPoint(453 + 100, 286 + 100)), u"kim:see you\nbye"_s);
 
     const QString shot = QCoreApplication::applicationDirPath() + u"/console.png"_s;
     QVERIFY(QGuiApplication::primaryScreen()->grabWindow(0, at.x(), at.y(), 382, 604).save(shot));

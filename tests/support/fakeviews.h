@@ -6,22 +6,25 @@
 #include <functional>
 
 // Records everything the chat link shows. The confirmation of a new client returns at once
-// unless dismissWhen is set, in which case it stays open (running a nested loop, as a modal box
-// does) until the condition holds.
+// unless dismissWhen is set: then it stays open, running a nested loop as a modal box does, until
+// the condition holds.
 class FakeViews : public chatlink::ClientListView,
                   public chatlink::IncomingView,
                   public chatlink::OperatorNotices
 {
 public:
-    void appendRow(const QString &text) override;
+    void appendRow(const QString &text) override { rows.append(text); }
     void removeRow(int row) override;
     int selectedRow() const override { return selected; }
-    void appendChatLine(const QString &line) override;
-    void presentMessage(const QString &message) override;
+    void appendChatLine(const QString &line) override { chatLines.append(line); }
+    void presentMessage(const QString &message) override { messages.append(message); }
     void clientConnected(const QString &address) override;
-    void networkSetupError() override;
-    void socketError(const QString &text) override;
-    void clientDropped(const QString &address) override;
+    void networkSetupError() override { notices.append(QStringLiteral("network setup")); }
+    void socketError(const QString &text) override { errors.append(text); }
+    void clientDropped(const QString &address) override
+    {
+        notices.append(QStringLiteral("dropped: ") + address);
+    }
 
     QStringList rows;
     int selected = -1;
@@ -29,13 +32,9 @@ public:
     QStringList messages;
     QStringList notices; // "connected: <address>", "network setup", "dropped: <address>"
     QStringList errors;  // socket errors' texts
-    QStringList events;  // everything above, in order, as "kind: text"
     int openBoxes = 0;
 
-    // Called with the confirmation's index (counting every confirmation) once it is open.
+    // Called with the confirmation's index (counting every notice) once it is open.
     std::function<void(int)> onBoxShown;
     std::function<bool(int)> dismissWhen;
-
-private:
-    void notice(const QString &text);
 };

@@ -9,13 +9,16 @@
 #include <QPlainTextEdit>
 #include <QTest>
 
-Program::Program()
+Program::Program(bool handOver)
 {
     console::installFontSubstitutes();
     shell::createForms(0);
-    Form2->Timer1Timer();
-    if (!QTest::qWaitForWindowExposed(Form1))
-        qWarning("the console was never shown");
+    if (handOver)
+        Form2->Timer1Timer();
+    else
+        Form2->show();
+    if (!QTest::qWaitForWindowExposed(handOver ? static_cast<QWidget *>(Form1) : Form2))
+        qWarning("no window was shown");
 }
 
 Program::~Program()

@@ -10,10 +10,11 @@ class QListWidget;
 class QPlainTextEdit;
 
 // The program's windows as start-up creates them (the console listening on an ephemeral port),
-// handed over to the console, with a watcher that records and dismisses every box.
+// handed over to the console or still at the splash, with a watcher that records and dismisses
+// every box.
 struct Program
 {
-    Program();
+    explicit Program(bool handOver = true);
     ~Program();
 
     // Connects a client and waits until the console lists it; null when it never does.

@@ -5,7 +5,6 @@
 #include <QTest>
 #include <arpa/inet.h>
 #include <cerrno>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -13,8 +12,6 @@
 RawClient::RawClient(quint16 port, int receiveBufferSize)
 {
     m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (m_fd < 0)
-        return;
     if (receiveBufferSize > 0)
         ::setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &receiveBufferSize, sizeof receiveBufferSize);
     sockaddr_in address{};
@@ -25,23 +22,9 @@ RawClient::RawClient(quint16 port, int receiveBufferSize)
         close();
 }
 
-RawClient::~RawClient()
-{
-    close();
-}
-
-quint16 RawClient::localPort() const
-{
-    sockaddr_in address{};
-    socklen_t length = sizeof address;
-    ::getsockname(m_fd, reinterpret_cast<sockaddr *>(&address), &length);
-    return ntohs(address.sin_port);
-}
-
 void RawClient::send(QByteArrayView bytes)
 {
-    qsizetype done = 0;
-    while (done < bytes.size()) {
+    for (qsizetype done = 0; done < bytes.size();) {
         const ssize_t n =
             ::send(m_fd, bytes.data() + done, size_t(bytes.size() - done), MSG_NOSIGNAL);
         if (n <= 0)
@@ -50,16 +33,12 @@ void RawClient::send(QByteArrayView bytes)
     }
 }
 
-QByteArray RawClient::receive(qsizetype size, int timeoutMs)
+QByteArray RawClient::receive(qsizetype size)
 {
     QByteArray data;
-    while (data.size() < size) {
-        pollfd p{m_fd, POLLIN, 0};
-        if (::poll(&p, 1, timeoutMs) <= 0)
-            break;
-        char chunk[4096];
-        const ssize_t n =
-            ::recv(m_fd, chunk, size_t(qMin<qsizetype>(sizeof chunk, size - data.size())), 0);
+    char chunk[4096];
+    for (pollfd p{m_fd, POLLIN, 0}; data.size() < size && ::poll(&p, 1, 5000) > 0;) {
+        const ssize_t n = ::recv(m_fd, chunk, size_t(qMin<qsizetype>(4096, size - data.size())), 0);
         if (n <= 0)
             break;
         data.append(chunk, n);
@@ -67,20 +46,17 @@ QByteArray RawClient::receive(qsizetype size, int timeoutMs)
     return data;
 }
 
-bool RawClient::peerClosed(int timeoutMs)
+bool RawClient::peerClosed()
 {
-    // Whatever is still buffered before the end is read and dropped.
-    for (;;) {
-        pollfd p{m_fd, POLLIN, 0};
-        if (::poll(&p, 1, timeoutMs) <= 0)
-            return false;
-        char chunk[4096];
+    char chunk[4096];
+    for (pollfd p{m_fd, POLLIN, 0}; ::poll(&p, 1, 5000) > 0;) {
         const ssize_t n = ::recv(m_fd, chunk, sizeof chunk, MSG_DONTWAIT);
         if (n == 0 || (n < 0 && errno == ECONNRESET))
             return true;
         if (n < 0 && errno != EAGAIN)
             return false;
     }
+    return false;
 }
 
 void RawClient::close()

@@ -5,27 +5,23 @@
 #include <functional>
 #include <memory>
 
-// A blocking POSIX client socket. Connecting completes in the kernel's backlog, so tests can
-// connect and send without running the event loop that serves the server.
+// A blocking client socket on 127.0.0.1. Connecting completes in the kernel's backlog, so tests
+// can connect and send without running the event loop that serves the server.
 class RawClient
 {
 public:
+    // A small receive buffer makes a client that does not read back up quickly.
     explicit RawClient(quint16 port, int receiveBufferSize = 0);
-    ~RawClient();
+    ~RawClient() { close(); }
     RawClient(const RawClient &) = delete;
     RawClient &operator=(const RawClient &) = delete;
 
     bool isValid() const { return m_fd >= 0; }
-    int descriptor() const { return m_fd; }
-    quint16 localPort() const;
-
     void send(QByteArrayView bytes);
-    // Up to size bytes, waiting at most timeoutMs for them; fewer when they did not come.
-    QByteArray receive(qsizetype size, int timeoutMs = 5000);
-    // True when the server has closed the connection (end of stream or reset); reads and drops
-    // whatever came before the end.
-    bool peerClosed(int timeoutMs = 5000);
-
+    // Up to size bytes, waiting at most 5 s for them; fewer when they did not come.
+    QByteArray receive(qsizetype size);
+    // True when the server closed the connection within 5 s; drops whatever came before.
+    bool peerClosed();
     void close();
     // Closes with a reset (SO_LINGER 0) instead of an orderly close.
     void reset();
