@@ -18,7 +18,7 @@ void check(bool condition)
 }
 
 // Feeds the stream in reads whose sizes, and settle events where there are pauses, the control
-// bytes choose; returns every text, each checked as the windows would take it.
+// bytes choose; returns every text, each checked.
 QList<QByteArray> read(QByteArrayView stream, QByteArrayView control, bool pauses)
 {
     chatlink::BlockReader reader;
@@ -27,10 +27,7 @@ QList<QByteArray> read(QByteArrayView stream, QByteArrayView control, bool pause
         if (!text)
             return;
         check(!text->isEmpty() && text->size() <= chatlink::kBlockSize && !text->contains('\0'));
-        const chatlink::ReceivedText received = chatlink::recognise(*text);
-        check(received.kind == chatlink::TextKind::Ignored ? received.payload.isEmpty()
-                                                           : received.payload == text->sliced(1));
-        check(chatlink::fromCp949(received.payload).size() <= received.payload.size());
+        check(chatlink::fromCp949(*text).size() <= text->size());
         texts.append(text->toByteArray());
     };
     for (qsizetype next = 0; !stream.isEmpty(); ++next) {

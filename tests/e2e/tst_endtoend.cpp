@@ -62,34 +62,8 @@ void closeWindow(qulonglong window)
     xcb_flush(c);
 }
 
-} // namespace
-
-class TestEndToEnd : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void cleanupTestCase();
-    void smokeRun();
-
-private:
-    // Waits for a box and presses Enter on it.
-    bool dismissBox();
-    // Selects all of a text area and copies it, as an operator would.
-    QString copyText(QPoint inside);
-
-    QProcess m_server;
-};
-
-void TestEndToEnd::cleanupTestCase()
-{
-    if (m_server.state() != QProcess::NotRunning) {
-        m_server.kill();
-        m_server.waitForFinished();
-    }
-}
-
-bool TestEndToEnd::dismissBox()
+// Waits for a box and presses Enter on it.
+bool dismissBox()
 {
     if (!QTest::qWaitFor([&] { return visibleWindow(u"halcyra-server"_s) != 0; }, 10000))
         return false;
@@ -97,7 +71,8 @@ bool TestEndToEnd::dismissBox()
     return QTest::qWaitFor([&] { return visibleWindow(u"halcyra-server"_s) == 0; }, 5000);
 }
 
-QString TestEndToEnd::copyText(QPoint inside)
+// Selects all of a text area and copies it, as an operator would.
+QString copyText(QPoint inside)
 {
     QGuiApplication::clipboard()->clear();
     clickAt(inside);
@@ -109,16 +84,24 @@ QString TestEndToEnd::copyText(QPoint inside)
     return text;
 }
 
+} // namespace
+
+class TestEndToEnd : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void smokeRun();
+};
+
 void TestEndToEnd::smokeRun()
 {
-    {
-        QTcpServer probe;
-        QVERIFY2(probe.listen(QHostAddress::AnyIPv4, kPort), "port 5000 is taken on this machine");
-    }
-    m_server.setProgram(QStringLiteral(HALCYRA_SERVER));
-    m_server.setProcessChannelMode(QProcess::ForwardedChannels);
-    m_server.start();
-    QVERIFY(m_server.waitForStarted());
+    QVERIFY2(QTcpServer().listen(QHostAddress::AnyIPv4, kPort), "port 5000 is taken here");
+    QProcess server; // killed when the test fails
+    server.setProgram(QStringLiteral(HALCYRA_SERVER));
+    server.setProcessChannelMode(QProcess::ForwardedChannels);
+    server.start();
+    QVERIFY(server.waitForStarted());
 
     // Port 5000 accepts while only the splash is up; the confirmation box shows over it.
     QTcpSocket first;
@@ -171,10 +154,9 @@ void TestEndToEnd::smokeRun()
 
     // Closing the console ends the program cleanly.
     closeWindow(console);
-    QVERIFY(m_server.waitForFinished(5000));
-    QCOMPARE(m_server.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(m_server.exitCode(), 0);
-    client.waitForFinished(3000);
+    QVERIFY(server.waitForFinished(5000));
+    QCOMPARE(server.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(server.exitCode(), 0);
 }
 
 QTEST_MAIN(TestEndToEnd)

@@ -3,8 +3,7 @@
 # anything else is refused with status 2.
 # Usage: commandline.sh HALCYRA-SERVER HALCYRA-CLIENT VERSION
 set -u
-server=$1 client=$2 version=$3
-failures=0
+server=$1 client=$2 version=$3 failures=0
 
 # check STATUS TEXT COMMAND...: the command ends with STATUS and prints TEXT.
 check() {
@@ -12,11 +11,9 @@ check() {
     shift 2
     out=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM= "$@" 2>&1 </dev/null)
     got=$?
-    if [ "$got" -ne "$want" ] || ! printf '%s\n' "$out" | grep -qF -- "$text"; then
-        printf 'FAIL: %s: status %s (wanted %s), output (wanted "%s"):\n%s\n' \
-            "$*" "$got" "$want" "$text" "$out"
-        failures=$((failures + 1))
-    fi
+    [ "$got" -eq "$want" ] && printf '%s\n' "$out" | grep -qF -- "$text" && return
+    printf 'FAIL: %s: status %s, not %s, or no "%s" in:\n%s\n' "$*" "$got" "$want" "$text" "$out"
+    failures=$((failures + 1))
 }
 
 check 0 'Usage: halcyra-server' "$server" --help

@@ -3,7 +3,44 @@
 #include "chatlink/chatlink.h"
 #include "chatlink/chatserver.h"
 #include "chatlink/clientconnection.h"
-#include "fakeviews.h"
+#include "chatlink/views.h"
+
+#include <QStringList>
+#include <functional>
+
+// Records everything the chat link shows. The confirmation of a new client returns at once
+// unless dismissWhen is set: then it stays open, running a nested loop as a modal box does, until
+// the condition holds.
+class FakeViews : public chatlink::ClientListView,
+                  public chatlink::IncomingView,
+                  public chatlink::OperatorNotices
+{
+public:
+    void appendRow(const QString &text) override { rows.append(text); }
+    void removeRow(int row) override { rows.removeAt(row); }
+    int selectedRow() const override { return selected; }
+    void appendChatLine(const QString &line) override { chatLines.append(line); }
+    void presentMessage(const QString &message) override { messages.append(message); }
+    void clientConnected(const QString &address) override;
+    void networkSetupError() override { notices.append(QStringLiteral("network setup")); }
+    void socketError(const QString &text) override { errors.append(text); }
+    void clientDropped(const QString &address) override
+    {
+        notices.append(QStringLiteral("dropped: ") + address);
+    }
+
+    QStringList rows;
+    int selected = -1;
+    QStringList chatLines;
+    QStringList messages;
+    QStringList notices; // "connected: <address>", "network setup", "dropped: <address>"
+    QStringList errors;  // socket errors' texts
+    int openBoxes = 0;
+
+    // Called with the confirmation's index (counting every notice) once it is open.
+    std::function<void(int)> onBoxShown;
+    std::function<bool(int)> dismissWhen;
+};
 
 // A chat server listening on an ephemeral port, with a chat link over recording views.
 struct LinkedServer

@@ -77,9 +77,7 @@ std::unique_ptr<RawClient> connectListed(quint16 port, const std::function<qsize
 {
     const qsizetype rows = rowCount();
     auto client = std::make_unique<RawClient>(port);
-    if (!QTest::qWaitFor([&] { return rowCount() > rows; }))
-        return nullptr;
-    return client;
+    return QTest::qWaitFor([&] { return rowCount() > rows; }) ? std::move(client) : nullptr;
 }
 
 QByteArray filledBlock(QByteArrayView text)

@@ -1,15 +1,6 @@
-#include "fakeviews.h"
+#include "linkedserver.h"
 
 #include <QTest>
-
-void FakeViews::removeRow(int row)
-{
-    rows.removeAt(row);
-    if (selected == row)
-        selected = -1;
-    else if (selected > row)
-        --selected;
-}
 
 void FakeViews::clientConnected(const QString &address)
 {
