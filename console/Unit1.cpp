@@ -107,7 +107,7 @@ void TForm1::logChatLine()
 void TForm1::Button1Click()
 {
     if (!m_ui->Radio1->isChecked() && !m_ui->Radio2->isChecked()) {
-        uisupport::messageBox(console::wording::chooseChatMode());
+        uisupport::messageBox(console::wording::chooseChatMode);
         m_ui->Edit1->clear();
         return;
     }
@@ -117,7 +117,7 @@ void TForm1::Button1Click()
     const QString line = m_ui->Edit1->text();
     if (m_ui->Radio2->isChecked()) {
         if (m_link.sendChatLineToAll(name, line) == 0) {
-            uisupport::messageBox(console::wording::noClientConnected());
+            uisupport::messageBox(console::wording::noClientConnected);
             return;
         }
     } else {
@@ -236,7 +236,7 @@ void TForm1::presentMessage(const QString &message)
     // operator has not seen yet.
     if (!uisupport::boxesFull()) {
         Form3->clearMessages();
-        uisupport::messageBox(console::wording::messageArrived());
+        uisupport::messageBox(console::wording::messageArrived);
     }
     Form3->show();
     Form3->raise();
@@ -245,12 +245,12 @@ void TForm1::presentMessage(const QString &message)
 
 void TForm1::clientConnected(const QString &)
 {
-    uisupport::messageBox(console::wording::clientConnected());
+    uisupport::messageBox(console::wording::clientConnected);
 }
 
 void TForm1::networkSetupError()
 {
-    uisupport::messageBox(console::wording::networkSetupError());
+    uisupport::messageBox(console::wording::networkSetupError);
 }
 
 void TForm1::socketError(const QString &text)

@@ -8,29 +8,15 @@ namespace console::wording {
 
 using namespace Qt::StringLiterals;
 
-inline QString clientConnected()
-{
-    return u"클라이언트와 연결되었습니다"_s;
-}
-inline QString networkSetupError()
-{
-    return u"통신 설정을 확인해주세요"_s;
-}
+inline const QString clientConnected = u"클라이언트와 연결되었습니다"_s;
+inline const QString networkSetupError = u"통신 설정을 확인해주세요"_s;
+inline const QString messageArrived = u"Message"_s;
+inline const QString chooseChatMode = u"채팅을 선택해주세요 ^_^"_s;
+inline const QString noClientConnected = u"연결된 접속자가 없습니다 "_s;
+
 inline QString clientDropped(const QString &address)
 {
     return u"%1 클라이언트가 데이터를 받지 않아 연결을 끊었습니다"_s.arg(address);
-}
-inline QString messageArrived()
-{
-    return u"Message"_s;
-}
-inline QString chooseChatMode()
-{
-    return u"채팅을 선택해주세요 ^_^"_s;
-}
-inline QString noClientConnected()
-{
-    return u"연결된 접속자가 없습니다 "_s;
 }
 inline QString browserNotOpened(const QString &address)
 {
