@@ -179,6 +179,10 @@ void TestChurn::soak()
     int done = 0;
     QTimer ticker;
     connect(&ticker, &QTimer::timeout, this, [&] {
+        if (done == steps) {
+            ticker.stop();
+            return;
+        }
         const QByteArray text = "Msoak:" + QByteArray::number(++done);
         const int action = int(random.bounded(100));
         if (clients.empty() || (action < 12 && clients.size() < 12)) {
@@ -224,8 +228,6 @@ void TestChurn::soak()
                               : Form4->Button1Click();
             });
         }
-        if (done == steps)
-            ticker.stop();
     });
     ticker.start(2);
     QTRY_VERIFY_WITH_TIMEOUT(!ticker.isActive(), 60000);
