@@ -17,7 +17,7 @@ QByteArray composeText(char tag, QByteArrayView name, QByteArrayView body)
 void ensureFitsBlock(QByteArrayView text)
 {
     if (text.size() > kBlockSize)
-        throw BlockOverflowError(text.size());
+        throw BlockOverflowError();
 }
 
 Block buildBlock(QByteArrayView text)

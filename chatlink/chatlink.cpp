@@ -17,9 +17,7 @@ namespace {
 
 QByteArray chatLineText(const QString &name, const QString &line)
 {
-    const QByteArray text = composeText(kTagChatLine, toCp949(name), toCp949(line));
-    ensureFitsBlock(text);
-    return text;
+    return composeText(kTagChatLine, toCp949(name), toCp949(line));
 }
 
 QByteArrayView bytesOf(const Block &block)
@@ -60,6 +58,7 @@ qsizetype ChatLink::sendChatLineToAll(const QString &name, const QString &line)
 void ChatLink::sendChatTextToFirst(const QString &name, const QString &line)
 {
     const QByteArray text = chatLineText(name, line);
+    ensureFitsBlock(text); // sent without the fill, but never longer than a block
     m_server.connection(0)->send(text);
 }
 

@@ -12,8 +12,8 @@ ListIndexError::ListIndexError(qsizetype index)
     : Error(u"List index out of bounds (%1)"_s.arg(index))
 {}
 
-BlockOverflowError::BlockOverflowError(qsizetype size)
-    : Error(u"메시지가 너무 깁니다 (최대 %1바이트)"_s.arg(kBlockSize)), m_size(size)
+BlockOverflowError::BlockOverflowError()
+    : Error(u"메시지가 너무 깁니다 (최대 %1바이트)"_s.arg(kBlockSize))
 {}
 
 } // namespace chatlink

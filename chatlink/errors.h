@@ -31,12 +31,7 @@ public:
 class BlockOverflowError : public Error
 {
 public:
-    explicit BlockOverflowError(qsizetype size);
-
-    qsizetype size() const noexcept { return m_size; }
-
-private:
-    qsizetype m_size;
+    BlockOverflowError();
 };
 
 } // namespace chatlink
