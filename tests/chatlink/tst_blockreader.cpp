@@ -1,4 +1,3 @@
-#include "chatlink/block.h"
 #include "chatlink/blockreader.h"
 #include "rawclient.h"
 

@@ -3,7 +3,6 @@
 #include "Unit1.h"
 #include "Unit3.h"
 #include "Unit4.h"
-#include "chatlink/block.h"
 #include "chatlink/clientconnection.h"
 #include "guard.h"
 #include "program.h"

@@ -22,7 +22,6 @@
 #include <QTest>
 #include <QTextBlock>
 #include <chrono>
-#include <memory>
 
 using namespace Qt::StringLiterals;
 
