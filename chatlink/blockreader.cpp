@@ -4,10 +4,32 @@
 
 namespace chatlink {
 
+namespace {
+
+bool isTag(char byte)
+{
+    return byte == kTagChatLine || byte == kTagMessage;
+}
+
+bool startsWithTag(QByteArrayView bytes)
+{
+    return !bytes.isEmpty() && isTag(bytes.front());
+}
+
+} // namespace
+
 qsizetype BlockReader::room() const
 {
     // Looking for a block's rest, one byte more shows whether a text starts after it.
     return m_remainder > 0 ? m_remainder + 1 - m_held.size() : kBlockSize - m_held.size();
+}
+
+bool BlockReader::isHolding() const
+{
+    if (m_remainder == 0)
+        return !m_held.isEmpty();
+    // Part of a rest that does not start with a tag would be ignored as a text: it waits on.
+    return m_held.size() == m_remainder || startsWithTag(m_held);
 }
 
 std::optional<QByteArrayView> BlockReader::feed(QByteArrayView bytes)
@@ -23,7 +45,7 @@ std::optional<QByteArrayView> BlockReader::feed(QByteArrayView bytes)
 
 std::optional<QByteArrayView> BlockReader::settle()
 {
-    if (m_held.isEmpty())
+    if (!isHolding())
         return {};
     if (m_remainder > 0) {
         if (auto text = endRemainder())
@@ -39,6 +61,8 @@ void BlockReader::reset()
 {
     m_held.clear();
     m_remainder = 0;
+    m_gap = 0;
+    m_skipping = false;
 }
 
 QList<QByteArray> BlockReader::feedAll(QByteArrayView bytes)
@@ -56,12 +80,33 @@ QList<QByteArray> BlockReader::feedAll(QByteArrayView bytes)
 std::optional<QByteArrayView> BlockReader::take(QByteArrayView bytes)
 {
     if (m_held.isEmpty()) {
-        while (!bytes.isEmpty() && bytes.front() == '\0')
-            bytes = bytes.sliced(1);
+        // Between texts: what is left of the last block, then where the next one starts.
+        for (; !bytes.isEmpty(); bytes = bytes.sliced(1)) {
+            const char byte = bytes.front();
+            if (m_gap == 0) {
+                if (byte != '\0')
+                    break;
+                m_gap = kBlockSize; // an empty text: its block is ignored like any other's
+                m_skipping = false;
+            } else if (byte != '\0' && !m_skipping) {
+                if (isTag(byte)) {
+                    m_gap = 0;
+                    break;
+                }
+                m_skipping = true;
+            }
+            --m_gap;
+        }
+        if (bytes.isEmpty())
+            return {};
     }
     const qsizetype zero = bytes.indexOf('\0');
-    if (zero >= 0)
+    if (zero >= 0) {
+        // The rest of this read is the block's, after its text.
+        m_gap = kBlockSize - m_held.size() - bytes.size();
+        m_skipping = false;
         return m_held.isEmpty() ? bytes.first(zero) : takeHeld(bytes.first(zero));
+    }
     if (m_held.isEmpty() && bytes.size() == kBlockSize)
         return bytes;
     m_held.append(bytes);
@@ -75,9 +120,13 @@ std::optional<QByteArrayView> BlockReader::endRemainder()
     const qsizetype rest = std::exchange(m_remainder, 0);
     std::swap(m_candidate, m_held);
     m_held.resize(0);
-    const bool isRest = m_candidate.size() >= rest && m_candidate.at(rest - 1) == '\0' &&
-                        (m_candidate.size() == rest || m_candidate.at(rest) != '\0');
-    return take(QByteArrayView(m_candidate).sliced(isRest ? rest : 0));
+    const QByteArrayView candidate(m_candidate);
+    bool isRest = candidate.size() == rest;
+    if (candidate.size() > rest) {
+        const char next = candidate.at(rest);
+        isRest = isTag(next) || (next != '\0' && candidate.at(rest - 1) == '\0');
+    }
+    return take(candidate.sliced(isRest ? rest : 0));
 }
 
 QByteArrayView BlockReader::takeHeld(QByteArrayView tail)

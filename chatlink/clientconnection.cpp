@@ -49,23 +49,24 @@ std::optional<QByteArrayView> ClientConnection::receiveText()
 {
     if (!isOpen())
         return {};
+    // Held bytes are taken as they are only when nothing more has come: what has is read first,
+    // and whatever is held after it waits its own settle time.
+    const bool settled = std::exchange(m_settled, false);
     std::optional<QByteArrayView> text;
-    if (std::exchange(m_settled, false))
-        text = m_reader.settle();
-    if (!text) {
-        m_awaitingRead = false;
-        const socketio::Transfer read =
-            socketio::receive(m_descriptor, m_chunk.data(), m_reader.room());
-        if (read.count > 0) {
-            m_readNotifier.setEnabled(true);
-            text = m_reader.feed(QByteArrayView(m_chunk.data(), read.count));
-        } else if (!read.ended) {
-            m_readNotifier.setEnabled(true);
-        } else {
-            noteEnding(read.error ? Ending::Failed : Ending::Closed, read.error, "recv");
-            text = m_reader.settle(); // held bytes are all the stream had left
-            end();
-        }
+    m_awaitingRead = false;
+    const socketio::Transfer read =
+        socketio::receive(m_descriptor, m_chunk.data(), m_reader.room());
+    if (read.count > 0) {
+        m_readNotifier.setEnabled(true);
+        text = m_reader.feed(QByteArrayView(m_chunk.data(), read.count));
+    } else if (!read.ended) {
+        m_readNotifier.setEnabled(true);
+        if (settled)
+            text = m_reader.settle();
+    } else {
+        noteEnding(read.error ? Ending::Failed : Ending::Closed, read.error, "recv");
+        text = m_reader.settle(); // held bytes are all the stream had left
+        end();
     }
     if (!m_reader.isHolding())
         m_settle.stop();

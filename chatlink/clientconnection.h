@@ -43,7 +43,8 @@ public:
 
     // One read of at most one block: the text it completes, if any, by BlockReader's rules; a
     // view valid until the connection is used again. Bytes held for their settle time raise
-    // readyRead() again when the wait is over.
+    // readyRead() again when the wait is over; what has arrived meanwhile is read before they
+    // are taken as they are.
     std::optional<QByteArrayView> receiveText();
 
     // Hands all of the bytes to the connection or none: what the kernel does not take at once is

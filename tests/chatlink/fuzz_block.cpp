@@ -6,6 +6,7 @@
 #include "chatlink/cp949.h"
 
 #include <QList>
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 
@@ -17,9 +18,9 @@ void check(bool condition)
         std::abort();
 }
 
-// Feeds the stream in reads whose sizes, and settle events where there are pauses, the control
-// bytes choose; returns every text, each checked.
-QList<QByteArray> read(QByteArrayView stream, QByteArrayView control, bool pauses)
+// Feeds the parts in reads whose sizes, and settle events where there are pauses, the control
+// bytes choose; the settle time also passes after each part. Returns every text, each checked.
+QList<QByteArray> read(const QList<QByteArrayView> &parts, QByteArrayView control, bool pauses)
 {
     chatlink::BlockReader reader;
     QList<QByteArray> texts;
@@ -30,18 +31,20 @@ QList<QByteArray> read(QByteArrayView stream, QByteArrayView control, bool pause
         check(chatlink::fromCp949(*text).size() <= text->size());
         texts.append(text->toByteArray());
     };
-    for (qsizetype next = 0; !stream.isEmpty(); ++next) {
-        const auto c = control.isEmpty() ? 100 : std::uint8_t(control.at(next % control.size()));
-        if (pauses && c % 7 == 0 && reader.isHolding()) {
-            take(reader.settle());
-            continue;
+    qsizetype next = 0;
+    for (QByteArrayView stream : parts) {
+        while (!stream.isEmpty()) {
+            const auto c =
+                control.isEmpty() ? 100 : std::uint8_t(control.at(next++ % control.size()));
+            if (pauses && c % 7 == 0 && reader.isHolding()) {
+                take(reader.settle());
+                continue;
+            }
+            check(reader.room() >= 1 && reader.room() <= chatlink::kBlockSize);
+            const qsizetype n = qMin<qsizetype>(1 + c % reader.room(), stream.size());
+            take(reader.feed(stream.first(n)));
+            stream = stream.sliced(n);
         }
-        check(reader.room() >= 1 && reader.room() <= chatlink::kBlockSize);
-        const qsizetype n = qMin<qsizetype>(1 + c % reader.room(), stream.size());
-        take(reader.feed(stream.first(n)));
-        stream = stream.sliced(n);
-    }
-    if (pauses) {
         take(reader.settle());
         check(!reader.isHolding());
     }
@@ -58,22 +61,40 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QByteArrayView stream = input.sliced(control.size());
 
     // Anything at all, with pauses: every text is sound.
-    read(stream, control, true);
+    read({stream}, control, true);
 
-    // Whole blocks, made of the stream's first zero-free runs, in any pieces and without a pause:
-    // exactly their texts, in order.
+    // Whole blocks, made of the stream's first zero-free runs; where a run is empty, a block that
+    // starts with a zero, the stream's next bytes in it and its first other byte no tag. Tagged:
+    // the same texts with M or S first, without the zero-first blocks.
     constexpr int kMaxBlocks = 32;
-    QList<QByteArray> sent;
-    QByteArray blocks;
+    QList<QByteArray> sent, tagged;
+    QByteArray blocks, taggedBlocks;
     for (QByteArrayView rest = stream; !rest.isEmpty() && sent.size() < kMaxBlocks;) {
         qsizetype end = rest.indexOf('\0');
         end = qMin(end < 0 ? rest.size() : end, chatlink::kBlockSize);
-        const chatlink::Block block = chatlink::buildBlock(rest.first(end));
+        const qsizetype size = end > 0 ? end : qMin(rest.size(), chatlink::kBlockSize);
+        chatlink::Block block = chatlink::buildBlock(rest.first(size));
+        rest = rest.sliced(qMin(end > 0 ? end + 1 : size, rest.size()));
+        const auto first = std::find_if(block.begin(), block.end(), [](char b) { return b; });
+        if (end == 0 && first != block.end())
+            *first |= 0x20; // never M or S
         blocks.append(block.data(), block.size());
-        if (end > 0)
-            sent.append(rest.first(end).toByteArray());
-        rest = rest.sliced(qMin(end + 1, rest.size()));
+        if (end == 0)
+            continue;
+        sent.append(QByteArray(block.data(), end));
+        block[0] = "MS"[block[0] & 1];
+        tagged.append(QByteArray(block.data(), end));
+        taggedBlocks.append(block.data(), block.size());
     }
-    check(read(blocks, control, false) == sent);
+    // In any pieces and without a pause: exactly the whole blocks' texts, in order (the zero-first
+    // blocks add and change none).
+    check(read({blocks}, control, false) == sent);
+    // With one pause anywhere: each text exactly, but the one it split may come out as a prefix.
+    const qsizetype pause = qsizetype(qHash(control) % size_t(taggedBlocks.size() + 1));
+    const QList<QByteArray> got =
+        read({taggedBlocks.first(pause), taggedBlocks.sliced(pause)}, control, false);
+    check(got.size() == tagged.size());
+    for (qsizetype i = 0, cut = 0; i < got.size(); ++i)
+        check(got[i] == tagged[i] || (tagged[i].startsWith(got[i]) && ++cut == 1));
     return 0;
 }
