@@ -4,21 +4,23 @@
 //
 // Each line read from standard input goes out as a chat-line block ("M" + nick + ":" + line); a
 // line starting with "/s " goes out as a message block, with "\n" in it standing for a line break.
-// Every text received is printed as its tag, a space and the rest of the text.
+// Every text received is printed as its tag, a space and the rest of the text. The terminal is
+// read and written in the locale's character set.
 
 #include "chatlink/block.h"
 #include "chatlink/blockreader.h"
-#include "chatlink/chatserver.h"
 #include "chatlink/cp949.h"
 #include "chatlink/errors.h"
+#include "terminal.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTcpSocket>
-#include <QTextStream>
 #include <QTimer>
-#include <unistd.h>
+#include <cstdio>
 
 using namespace Qt::StringLiterals;
 
@@ -26,47 +28,100 @@ namespace {
 
 const auto kMessagePrefix = "/s "_L1;
 
+// Converts between Unicode and the terminal's character set.
+class TerminalText
+{
+public:
+    explicit TerminalText(const QByteArray &codeset)
+    {
+        const QByteArray name = codeset.toUpper().replace('-', "").replace('_', "");
+        // EUC-KR is a subset of code page 949, so the wire's own conversion serves both.
+        m_cp949 = name == "CP949" || name == "EUCKR" || name == "UHC";
+        // The C locale's ASCII means a locale left unset rather than a terminal without Hangul.
+        if (name != "ANSIX3.41968" && name != "USASCII") {
+            m_encoder = QStringEncoder(codeset.constData(), QStringConverter::Flag::Stateless);
+            m_decoder = QStringDecoder(codeset.constData(), QStringConverter::Flag::Stateless);
+        }
+        if (!m_encoder.isValid() || !m_decoder.isValid()) {
+            m_encoder = QStringEncoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+            m_decoder = QStringDecoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        }
+    }
+
+    QString decode(QByteArrayView bytes)
+    {
+        return m_cp949 ? chatlink::fromCp949(bytes) : QString(m_decoder.decode(bytes));
+    }
+
+    // Writes the line and a line break to standard output or error.
+    void writeLine(std::FILE *stream, const QString &line)
+    {
+        QByteArray bytes = m_cp949 ? chatlink::toCp949(line) : QByteArray(m_encoder.encode(line));
+        bytes.append('\n');
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+        std::fflush(stream);
+    }
+
+private:
+    bool m_cp949 = false;
+    QStringEncoder m_encoder;
+    QStringDecoder m_decoder;
+};
+
 class Client : public QObject
 {
 public:
-    Client(QString nick, QString host, quint16 port) : m_nick(std::move(nick))
+    Client(TerminalText &terminal, QString nick, const QString &host, quint16 port)
+        : m_terminal(terminal), m_nick(std::move(nick))
     {
         connect(&m_socket, &QTcpSocket::connected, this, &Client::onConnected);
         connect(&m_socket, &QTcpSocket::readyRead, this, &Client::onReadyRead);
         m_settle.setSingleShot(true);
         m_settle.setInterval(chatlink::kTextSettleMs);
         connect(&m_settle, &QTimer::timeout, this, [this] {
+            // Bytes the kernel already holds may complete the text: read them (onReadyRead runs
+            // and waits again when still needed) before taking the held bytes as they are.
+            if (m_socket.waitForReadyRead(0))
+                return;
             if (const auto text = m_reader.settle())
                 print(*text);
         });
         connect(&m_socket, &QTcpSocket::disconnected, this, [this] {
+            onReadyRead(); // anything still unread
+            // No more of a held text can come: it is complete as it is.
+            m_settle.stop();
+            if (const auto text = m_reader.settle())
+                print(*text);
             if (!m_leaving)
-                m_err << "halcyra-client: the server closed the connection" << Qt::endl;
+                notice(u"the server closed the connection"_s);
             QCoreApplication::exit(0);
         });
         connect(&m_socket, &QTcpSocket::errorOccurred, this, [this] {
             if (m_socket.state() == QAbstractSocket::ConnectedState)
                 return;
-            m_err << "halcyra-client: " << m_socket.errorString() << Qt::endl;
+            notice(m_socket.errorString());
             QCoreApplication::exit(1);
         });
-        m_socket.connectToHost(host, port);
+        // From the event loop: a connection that fails at once needs it running to end it.
+        QMetaObject::invokeMethod(
+            this, [this, host, port] { m_socket.connectToHost(host, port); }, Qt::QueuedConnection);
     }
 
 private:
     void onConnected()
     {
-        m_err << "halcyra-client: connected to " << m_socket.peerAddress().toString() << ':'
-              << m_socket.peerPort() << Qt::endl;
-        m_stdin = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, this);
+        notice(u"connected to %1:%2"_s.arg(m_socket.peerAddress().toString())
+                   .arg(m_socket.peerPort()));
+        m_stdin = new QSocketNotifier(terminal::inputHandle(), QSocketNotifier::Read, this);
         connect(m_stdin, &QSocketNotifier::activated, this, &Client::onInput);
     }
 
     void onInput()
     {
-        char chunk[4096];
-        const ssize_t n = ::read(STDIN_FILENO, chunk, sizeof chunk);
-        if (n <= 0) {
+        const terminal::Input input = terminal::readInput(m_line);
+        if (input == terminal::Input::NoData)
+            return;
+        if (input == terminal::Input::End) {
             m_stdin->setEnabled(false);
             if (!m_line.isEmpty())
                 sendLine(std::exchange(m_line, {}));
@@ -77,7 +132,6 @@ private:
                 QCoreApplication::exit(0);
             return;
         }
-        m_line.append(chunk, n);
         qsizetype end;
         while ((end = m_line.indexOf('\n')) >= 0) {
             QByteArray line = m_line.left(end);
@@ -90,7 +144,7 @@ private:
 
     void sendLine(const QByteArray &input)
     {
-        const QString line = QString::fromUtf8(input);
+        const QString line = m_terminal.decode(input);
         const QByteArray nick = chatlink::toCp949(m_nick);
         QByteArray text;
         if (line.startsWith(kMessagePrefix)) {
@@ -104,7 +158,7 @@ private:
             const chatlink::Block block = chatlink::buildBlock(text);
             m_socket.write(block.data(), block.size());
         } catch (const chatlink::Error &e) {
-            m_err << "halcyra-client: not sent: " << e.text() << Qt::endl;
+            notice(u"not sent: "_s + QString::fromUtf8(e.what()));
         }
     }
 
@@ -121,10 +175,13 @@ private:
 
     void print(QByteArrayView text)
     {
-        m_out << chatlink::fromCp949(text.first(1)) << ' '
-              << chatlink::fromCp949(QByteArrayView(text).sliced(1)) << Qt::endl;
+        m_terminal.writeLine(stdout, chatlink::fromCp949(text.first(1)) + u' ' +
+                                         chatlink::fromCp949(text.sliced(1)));
     }
 
+    void notice(const QString &text) { m_terminal.writeLine(stderr, u"halcyra-client: "_s + text); }
+
+    TerminalText &m_terminal;
     QString m_nick;
     QTcpSocket m_socket;
     QSocketNotifier *m_stdin = nullptr;
@@ -132,8 +189,6 @@ private:
     QByteArray m_line;
     chatlink::BlockReader m_reader;
     QTimer m_settle;
-    QTextStream m_out{stdout};
-    QTextStream m_err{stderr};
 };
 
 } // namespace
@@ -152,17 +207,22 @@ int main(int argc, char *argv[])
     parser.addOption(nickOption);
     parser.addPositionalArgument(u"host"_s, u"Server address (default 127.0.0.1)."_s, u"[host]"_s);
     parser.addPositionalArgument(u"port"_s, u"Server port (default 5000)."_s, u"[port]"_s);
-    QTextStream err(stderr);
-    const auto usageError = [&err] {
-        err << "halcyra-client: usage: halcyra-client [--nick NAME] [HOST] [PORT]\n"
-            << "Try 'halcyra-client --help' for more information." << Qt::endl;
+    TerminalText tty(terminal::localeCodeset());
+    // Typed in the terminal, so in its character set, where Qt would take UTF-8.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(tty.decode(argv[i]));
+    const auto usageError = [&tty] {
+        tty.writeLine(stderr,
+                      u"halcyra-client: usage: halcyra-client [--nick NAME] [HOST] [PORT]"_s);
+        tty.writeLine(stderr, u"Try 'halcyra-client --help' for more information."_s);
         return 2;
     };
-    if (!parser.parse(QCoreApplication::arguments())) {
-        err << "halcyra-client: " << parser.errorText() << '\n';
+    if (!parser.parse(arguments)) {
+        tty.writeLine(stderr, u"halcyra-client: "_s + parser.errorText());
         return usageError();
     }
-    parser.process(app); // --help, --help-all and --version print and exit here
+    parser.process(arguments); // --help, --help-all and --version print and exit here
 
     const QStringList args = parser.positionalArguments();
     const QString host = args.value(0, u"127.0.0.1"_s);
@@ -171,6 +231,6 @@ int main(int argc, char *argv[])
     if (args.size() > 2 || !portOk || port == 0)
         return usageError();
 
-    Client client(parser.value(nickOption), host, port);
+    Client client(tty, parser.value(nickOption), host, port);
     return app.exec();
 }

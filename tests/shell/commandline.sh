@@ -1,6 +1,6 @@
 #!/bin/sh
 # The real binaries' command lines, without a display: --help and --version print and succeed,
-# anything else is refused with status 2.
+# anything else is refused with status 2; a client whose connection fails at once ends with 1.
 # Usage: commandline.sh HALCYRA-SERVER HALCYRA-CLIENT VERSION
 set -u
 server=$1 client=$2 version=$3 failures=0
@@ -22,4 +22,5 @@ check 2 "Unknown option 'bogus'" "$server" --bogus
 check 2 "unexpected argument 'extra'" "$server" extra
 check 0 "halcyra-client $version" "$client" --version
 check 2 "Unknown option 'bogus'" "$client" --bogus
+check 1 'Network unreachable' timeout 10 "$client" 255.255.255.255
 [ "$failures" -eq 0 ]

@@ -1,0 +1,75 @@
+// The real halcyra-client against a server socket: exactly what it prints and what it sends.
+
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class TestClient : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void heldTextAtClose() { exchange({}, "", "Mhi", "M hi\n", ""); }
+    void eucKrTerminal() // "한글" typed, "안녕" received: EUC-KR on the terminal
+    {
+        const QStringList define{u"-iko_KR"_s, u"-fEUC-KR"_s, m_dir.filePath(u"ko"_s)};
+        QCOMPARE(QProcess::execute(u"localedef"_s, define), 0);
+        exchange({u"LOCPATH="_s + m_dir.path(), u"LC_ALL=ko"_s}, "\xc7\xd1\xb1\xdb\n",
+                 "M\xbe\xc8\xb3\xe7"_ba + QByteArray(95, '\0'), "M \xbe\xc8\xb3\xe7\n",
+                 "Mk:\xc7\xd1\xb1\xdb"_ba + QByteArray(93, '\0'));
+    }
+    void eagainIsNoEnd() { failFirstRead(u"EAGAIN"_s); }
+    void eintrIsNoEnd() { failFirstRead(u"EINTR"_s); }
+
+private:
+    // The client's first read of its input fails with error, by strace.
+    void failFirstRead(const QString &error)
+    {
+        exchange({u"ASAN_OPTIONS=detect_leaks=0"_s, u"strace"_s, u"-o/dev/null"_s,
+                  u"-P"_s + m_dir.filePath(u"in"_s), u"-einject=read:when=1:error="_s + error},
+                 "hi\n", "", "", "Mk:hi"_ba + QByteArray(95, '\0'));
+    }
+
+    // The client runs under env's arguments, its input in a file for strace, else in a pipe left
+    // open; the server sends fromServer, takes toServer and closes.
+    void exchange(const QStringList &env, const QByteArray &input, const QByteArray &fromServer,
+                  const QByteArray &printed, const QByteArray &toServer)
+    {
+        QTcpServer server;
+        QFile in(m_dir.filePath(u"in"_s));
+        QVERIFY(server.listen(QHostAddress::LocalHost) && in.open(QIODevice::WriteOnly));
+        in.write(input);
+        in.close();
+        QProcess client;
+        client.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        if (env.contains(u"strace"_s))
+            client.setStandardInputFile(in.fileName());
+        client.start(u"env"_s,
+                     env + QStringList{QStringLiteral(HALCYRA_CLIENT), u"--nick"_s, u"k"_s,
+                                       u"127.0.0.1"_s, QString::number(server.serverPort())});
+        if (!env.contains(u"strace"_s))
+            client.write(input);
+        QVERIFY(server.waitForNewConnection(10000));
+        QTcpSocket *peer = server.nextPendingConnection();
+        peer->write(fromServer);
+        peer->flush();
+        QByteArray received;
+        QTRY_VERIFY_WITH_TIMEOUT((received += peer->readAll()).size() >= toServer.size() ||
+                                     peer->state() != QTcpSocket::ConnectedState,
+                                 10000);
+        peer->disconnectFromHost();
+        QVERIFY(client.waitForFinished(10000) || client.state() == QProcess::NotRunning);
+        QCOMPARE(client.readAllStandardOutput(), printed);
+        QCOMPARE(received, toServer);
+        QCOMPARE(client.exitCode(), 0);
+    }
+
+    QTemporaryDir m_dir;
+};
+
+QTEST_GUILESS_MAIN(TestClient)
+#include "tst_client.moc"
