@@ -1,10 +1,7 @@
 #include "dispatch.h"
 
 #include "chatlink/block.h"
-#include "chatlink/chatlink.h"
-#include "chatlink/chatserver.h"
-#include "chatlink/clientconnection.h"
-#include "chatlink/views.h"
+#include "linkedserver.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -20,7 +17,6 @@
 using namespace Qt::StringLiterals;
 
 namespace bench {
-namespace {} // namespace
 
 bool isFloodPayload(QStringView payload)
 {
@@ -35,28 +31,6 @@ bool isFloodPayload(QStringView payload)
 }
 
 namespace {
-
-class CountingViews : public chatlink::ClientListView,
-                      public chatlink::IncomingView,
-                      public chatlink::OperatorNotices
-{
-public:
-    void appendRow(const QString &) override {}
-    void removeRow(int) override {}
-    int selectedRow() const override { return -1; }
-    void appendChatLine(const QString &line) override
-    {
-        if (isFloodPayload(line))
-            ++lines;
-    }
-    void presentMessage(const QString &) override {}
-    void clientConnected(const QString &) override {}
-    void networkSetupError() override {}
-    void socketError(const QString &) override {}
-    void clientDropped(const QString &) override {}
-
-    std::int64_t lines = 0;
-};
 
 QStringList floodArguments(quint16 port, int clients, int blocks)
 {
@@ -111,10 +85,10 @@ double processCpuSeconds()
 
 DispatchResult chatLinkDispatch(int clients, int blocks)
 {
-    chatlink::ChatServer server(0);
-    CountingViews views;
-    chatlink::ChatLink link(server, views, views, views);
-    server.start();
+    LinkedServer linked;
+    chatlink::ChatServer &server = linked.server;
+    std::int64_t lines = 0;
+    linked.views.onChatLine = [&lines](const QString &line) { lines += isFloodPayload(line); };
 
     Load load(floodArguments(server.serverPort(), clients, blocks));
     load.ready();
@@ -131,7 +105,7 @@ DispatchResult chatLinkDispatch(int clients, int blocks)
     const double cpuStart = processCpuSeconds();
     load.go();
     loop.exec();
-    return {views.lines, double(clock.nsecsElapsed()) / 1e9, processCpuSeconds() - cpuStart};
+    return {lines, double(clock.nsecsElapsed()) / 1e9, processCpuSeconds() - cpuStart};
 }
 
 DispatchResult epollDispatch(int clients, int blocks)

@@ -4,24 +4,19 @@
 //
 //   halcyra_bench [--quick] [--only 1,6] [--clients K] [--blocks N]
 
-#include "Unit1.h"
-#include "Unit2.h"
 #include "chatlink/block.h"
-#include "chatlink/chatserver.h"
 #include "chatlink/socketio.h"
 #include "dispatch.h"
 #include "fonts.h"
-#include "forms.h"
 #include "loadgen.h"
+#include "testprogram.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProcess>
-#include <QPushButton>
 #include <QScreen>
 #include <QTcpSocket>
 #include <QTextCursor>
@@ -92,14 +87,10 @@ const QPoint kSplashProbe(704 + 620, 159 + 40); // a pixel of the splash, clear 
 
 bool portAccepts()
 {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(kPort);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool ok = ::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
-    ::close(fd);
-    return ok;
+    const int fd = connectLoopback(kPort);
+    if (fd >= 0)
+        ::close(fd);
+    return fd >= 0;
 }
 
 qint64 rssBytes(qint64 pid)
@@ -177,15 +168,8 @@ Memory memory(const QString &program, const QStringList &arguments, int clients)
     std::vector<int> fds;
     auto connectMore = [&](int count) {
         for (int i = 0; i < count; ++i) {
-            const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-            sockaddr_in address{};
-            address.sin_family = AF_INET;
-            address.sin_port = htons(kPort);
-            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0)
+            if (const int fd = connectLoopback(kPort); fd >= 0)
                 fds.push_back(fd);
-            else
-                ::close(fd);
         }
         QThread::msleep(1500);
     };
@@ -207,35 +191,18 @@ Memory memory(const QString &program, const QStringList &arguments, int clients)
 
 // --- the real windows in this process: throughput, latency, clock -----------------------------
 
-// Clicks OK on every box, the way a quick operator would.
-class BoxDismisser : public QObject
-{
-public:
-    BoxDismisser()
-    {
-        // Boxes block only the windows shown before them, so none is the active modal widget.
-        connect(&m_timer, &QTimer::timeout, this, [] {
-            for (QWidget *window : QApplication::topLevelWidgets()) {
-                auto *box = qobject_cast<QMessageBox *>(window);
-                if (box && box->isVisible())
-                    box->button(QMessageBox::Ok)->click();
-            }
-        });
-        m_timer.start(1);
-    }
-
-private:
-    QTimer m_timer;
-};
+// The real windows, made as the program makes them, handed over to the console at once, every
+// box answered.
+TestProgram *g_program = nullptr;
 
 QPlainTextEdit *chatLog()
 {
-    return Form1->findChild<QPlainTextEdit *>(u"Memo1"_s);
+    return &g_program->chatLog();
 }
 
 int listedClients()
 {
-    return Form1->findChild<QListWidget *>(u"ListBox1"_s)->count();
+    return g_program->clientList().count();
 }
 
 // Watches the chat log: counts flood lines and takes latency samples as lines appear.
@@ -269,7 +236,7 @@ private:
 
 QStringList floodArgs(int clients, int blocks, int rate)
 {
-    return {u"flood"_s, QString::number(Form1->ServerSocket1.serverPort()),
+    return {u"flood"_s, QString::number(g_program->program.server().serverPort()),
             QString::number(clients), QString::number(blocks), QString::number(rate)};
 }
 
@@ -299,7 +266,7 @@ Throughput throughputIntoLog(int clients, int blocks)
 std::vector<double> latency(int samples, int floodRate)
 {
     LogWatch watch;
-    const quint16 port = Form1->ServerSocket1.serverPort();
+    const quint16 port = g_program->program.server().serverPort();
     const int before = listedClients();
     // One line every 20 ms: a busy chat, yet not a load.
     Load probe({u"probe"_s, QString::number(port), QString::number(samples), u"20000"_s});
@@ -325,8 +292,9 @@ double clockLateness(int seconds, bool flooded)
     std::vector<qint64> ticks;
     QElapsedTimer clock;
     clock.start();
-    const auto connection = QObject::connect(&Form1->Timer1, &QTimer::timeout,
-                                             [&] { ticks.push_back(clock.elapsed()); });
+    const QTimer &clockTimer = control<QTimer>(g_program->console(), "clockTimer");
+    const auto connection =
+        QObject::connect(&clockTimer, &QTimer::timeout, [&] { ticks.push_back(clock.elapsed()); });
     std::unique_ptr<Load> flood;
     LogWatch watch;
     const int before = listedClients();
@@ -342,7 +310,7 @@ double clockLateness(int seconds, bool flooded)
     waitUntil([&] { return listedClients() == before; }, 120000);
     double late = 0;
     for (size_t i = 1; i < ticks.size(); ++i)
-        late = std::max(late, double(ticks[i] - ticks[i - 1] - Form1->Timer1.interval()));
+        late = std::max(late, double(ticks[i] - ticks[i - 1] - clockTimer.interval()));
     return late;
 }
 
@@ -428,9 +396,8 @@ int main(int argc, char *argv[])
     }
 
     // The real windows in this process for the rest; the console shown, boxes answered.
-    shell::createForms(0);
-    Form2->Timer1Timer();
-    BoxDismisser dismisser;
+    TestProgram program;
+    g_program = &program;
 
     // 1. Throughput into the visible chat log.
     if (wanted(1)) {
@@ -469,7 +436,7 @@ int main(int argc, char *argv[])
                ms(lateIdle) + u" (idle)"_s, u"<= 50 ms"_s, lateBusy <= 50);
     }
 
-    shell::destroyForms();
+    g_program = nullptr;
 
     std::printf(
         "\n| Measure | Result | Baseline (same run) | Goal | Met |\n|---|---|---|---|---|\n");

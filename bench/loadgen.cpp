@@ -1,6 +1,7 @@
 #include "loadgen.h"
 
 #include "chatlink/block.h"
+#include "rawclient.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -18,20 +19,6 @@
 
 namespace bench {
 namespace {
-
-int connectTo(quint16 port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
 
 bool sendBlock(int fd, const QByteArray &text)
 {
@@ -81,7 +68,7 @@ int flood(quint16 port, int clients, int blocks, int rate)
         }
     };
     for (int c = 0; c < clients; ++c) {
-        all[std::size_t(c)].fd = connectTo(port);
+        all[std::size_t(c)].fd = connectLoopback(port);
         if (all[std::size_t(c)].fd < 0)
             return 1;
         refill(all[std::size_t(c)], c);
@@ -131,7 +118,7 @@ int flood(quint16 port, int clients, int blocks, int rate)
 
 int probe(quint16 port, int count, int intervalUs)
 {
-    const int fd = connectTo(port);
+    const int fd = connectLoopback(port);
     if (fd < 0)
         return 1;
     const int on = 1;

@@ -1,6 +1,6 @@
 #pragma once
 
-// The block: the only unit of text exchanged with clients.
+// The block: the only unit of text exchanged with clients, over TCP port 5000.
 //
 //   offset  length    content
 //   0       1         tag: 'M' (0x4D) chat line, 'S' (0x53) message
@@ -20,6 +20,7 @@
 
 namespace chatlink {
 
+inline constexpr quint16 kServerPort = 5000;
 inline constexpr qsizetype kBlockSize = 100;
 inline constexpr char kTagChatLine = 'M';
 inline constexpr char kTagMessage = 'S';

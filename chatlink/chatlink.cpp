@@ -15,8 +15,19 @@ using namespace Qt::StringLiterals;
 namespace chatlink {
 namespace {
 
+// Throws ControlCharacterError for a control character; a message body may hold line breaks.
+void ensurePrintable(QStringView text, bool lineBreaks = false)
+{
+    for (const QChar c : text) {
+        if (c.category() == QChar::Other_Control && !(lineBreaks && c == u'\n'))
+            throw ControlCharacterError();
+    }
+}
+
 QByteArray chatLineText(const QString &name, const QString &line)
 {
+    ensurePrintable(name);
+    ensurePrintable(line);
     return composeText(kTagChatLine, toCp949(name), toCp949(line));
 }
 
@@ -64,6 +75,8 @@ void ChatLink::sendChatTextToFirst(const QString &name, const QString &line)
 
 void ChatLink::sendMessage(const QString &contact, const QString &body)
 {
+    ensurePrintable(contact);
+    ensurePrintable(body, true);
     QString lines = body;
     lines.replace(u"\n"_s, u"\r\n"_s);
     const Block block = buildBlock(composeText(kTagMessage, toCp949(contact), toCp949(lines)));

@@ -26,9 +26,10 @@ public:
     ChatLink(ChatServer &server, ClientListView &clientList, IncomingView &incoming,
              OperatorNotices &notices, QObject *parent = nullptr);
 
-    // Sending. Each finds its recipients first and throws before anything is sent:
-    // BlockOverflowError when the text does not fit a block, ListIndexError when there is no
-    // such client. Texts are converted to code page 949 here.
+    // Sending. Each checks its text and finds its recipients first, and throws before anything
+    // is sent: ControlCharacterError for a control character (other than a message's line
+    // breaks), BlockOverflowError when the text does not fit a block, ListIndexError when there is
+    // no such client. Texts are converted to code page 949 here.
 
     // The chat line (name, ":", line) as a block to the selected client.
     void sendChatLine(const QString &name, const QString &line);

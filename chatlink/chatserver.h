@@ -8,7 +8,6 @@ namespace chatlink {
 
 class ClientConnection;
 
-inline constexpr quint16 kServerPort = 5000;
 // After accept fails (out of descriptors, say) the server waits this long before trying again.
 inline constexpr int kAcceptRetryDelayMs = 100;
 

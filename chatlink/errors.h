@@ -1,23 +1,16 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
-#include <exception>
+#include <stdexcept>
 
 namespace chatlink {
 
-// A failure the operator is shown as text; the windows catch it at each handler's boundary.
-class Error : public std::exception
+// A failure the operator is shown as text (what() holds it in UTF-8); the windows catch it at
+// each handler's boundary.
+class Error : public std::runtime_error
 {
 public:
-    explicit Error(QString text);
-
-    const QString &text() const noexcept { return m_text; }
-    const char *what() const noexcept override { return m_what.constData(); }
-
-private:
-    QString m_text;
-    QByteArray m_what;
+    explicit Error(const QString &text);
 };
 
 // A registry or client-list position that holds no connection.
@@ -25,6 +18,14 @@ class ListIndexError : public Error
 {
 public:
     explicit ListIndexError(qsizetype index);
+};
+
+// A text that holds a control character, which has no place in a block (a zero would end the
+// text early).
+class ControlCharacterError : public Error
+{
+public:
+    ControlCharacterError();
 };
 
 // A text that does not fit one block.

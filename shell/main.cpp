@@ -1,9 +1,9 @@
 // halcyra-server: the chat server with its operator console.
 
-#include "chatlink/chatserver.h"
+#include "chatlink/block.h"
 #include "chatlink/socketio.h"
 #include "fonts.h"
-#include "forms.h"
+#include "program.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "chatlink/errors.h"
 #include "messagebox.h"
 
 #include <QObject>
@@ -14,8 +13,6 @@ template <typename Handler> void guarded(Handler &&handler) noexcept
 {
     try {
         handler();
-    } catch (const chatlink::Error &e) {
-        errorBox(e.text());
     } catch (const std::exception &e) {
         errorBox(QString::fromUtf8(e.what()));
     } catch (...) {

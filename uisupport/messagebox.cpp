@@ -14,15 +14,16 @@ namespace {
 int g_openBoxes = 0;
 
 // While a box is open, the windows that were visible when it opened take no input, and a click
-// on one of them brings the box back to the front. Windows shown later (the console after the
-// splash, the viewer) are not blocked: an application-modal box would leave them deaf.
+// or a key on one of them brings the box back to the front. Windows shown later (the console
+// after the splash, the viewer) are not blocked: an application-modal box would leave them deaf.
+// Nor is an open menu, which holds the keyboard and the mouse until it closes.
 class InputBlocker : public QObject
 {
 public:
     explicit InputBlocker(QWidget &box) : m_box(box)
     {
         for (QWidget *window : QApplication::topLevelWidgets()) {
-            if (window->isVisible() && window != &box)
+            if (window->isVisible() && window != &box && window->windowType() != Qt::Popup)
                 m_blocked.append(window);
         }
         qApp->installEventFilter(this);
@@ -44,7 +45,7 @@ protected:
             return false;
         if (!m_blocked.contains(static_cast<QWidget *>(watched)->window()))
             return false;
-        if (event->type() == QEvent::MouseButtonPress) {
+        if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::KeyPress) {
             m_box.raise();
             m_box.activateWindow();
         }
@@ -65,6 +66,10 @@ private:
         case QEvent::ShortcutOverride:
         case QEvent::Shortcut:
         case QEvent::ContextMenu:
+        case QEvent::InputMethod:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
         case QEvent::TouchBegin:
         case QEvent::TouchUpdate:
         case QEvent::TouchEnd:

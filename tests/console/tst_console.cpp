@@ -1,45 +1,39 @@
-// The console with the viewer and composer, as the program creates them, and real clients.
+// The console with the viewer and composer, as the program makes them, driven through real clicks
+// and keys, with real clients.
 
-#include "Unit1.h"
-#include "Unit3.h"
-#include "Unit4.h"
 #include "chatlink/clientconnection.h"
 #include "guard.h"
-#include "program.h"
+#include "statusclock.h"
+#include "testprogram.h"
 
+#include <QApplication>
+#include <QGroupBox>
+#include <QInputMethodEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QTest>
+#include <QTreeWidget>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-QLineEdit *entry()
+// The tree as "entry[child,child]|entry*", a star marking the selected entry.
+QString render(const QTreeWidgetItem &parent)
 {
-    return control<QLineEdit>(Form1, "Edit1");
-}
-
-// Types a chat line as "kim", in a mode ("Radio1" Direct, "Radio2" Full Send, or none as at
-// start-up).
-void typeLine(const char *mode, const QString &line)
-{
-    if (mode)
-        control<QRadioButton>(Form1, mode)->setChecked(true);
-    control<QLineEdit>(Form1, "Edit2")->setText(u"kim"_s);
-    entry()->setText(line);
-}
-
-// The next bytes a client receives are what it was sent and then a marker: nothing else came.
-QByteArray receivedBeforeMarker(RawClient &client, int row, qsizetype size)
-{
-    const QByteArray marker = filledBlock("Mmarker");
-    Form1->chatLink().rowClient(row)->send(marker);
-    const QByteArray got = client.receive(size + marker.size());
-    return got.endsWith(marker) ? got.chopped(marker.size()) : "(no marker) " + got;
+    QStringList entries;
+    for (int i = 0; i < parent.childCount(); ++i) {
+        const QTreeWidgetItem &entry = *parent.child(i);
+        entries.append(entry.text(0) + (entry.isSelected() ? u"*"_s : QString()) +
+                       (entry.childCount() ? u"["_s + render(entry) + u"]"_s : QString()));
+    }
+    return entries.join(u'|');
 }
 
 } // namespace
@@ -49,20 +43,292 @@ class TestConsole : public QObject
     Q_OBJECT
 
 private slots:
-    void init() { m_program = std::make_unique<Program>(); }
+    void init()
+    {
+        if (QTest::currentTestFunction() != "clockTexts"_ba) // hundreds of rows, no window
+            m_program = std::make_unique<TestProgram>();
+    }
     void cleanup() { m_program.reset(); }
 
+    void fixedTexts_data();
+    void fixedTexts();
+    void boxTexts_data();
+    void boxTexts();
+    void searchAddress_data();
+    void searchAddress();
+    void contactTree_data();
+    void contactTree();
+    void clockTexts_data();
+    void clockTexts();
     void sendsExactBytes_data();
     void sendsExactBytes();
-    void fullSendReachesEveryClient();
     void refusedSendKeepsWhatWasTyped_data();
     void refusedSendKeepsWhatWasTyped();
     void messageWindowsRoundTrip();
-    void guardShowsEscapingErrors();
+    void tabLeavesTheMemos();
 
 private:
-    std::unique_ptr<Program> m_program;
+    // Clicks into a field (which may empty it) and types, Hangul as an input method commits it.
+    static void type(QWidget &field, const QString &text)
+    {
+        QTest::mouseClick(&field, Qt::LeftButton);
+        QInputMethodEvent typed;
+        typed.setCommitString(text);
+        QApplication::sendEvent(&field, &typed);
+    }
+    // Types a chat line as "kim", choosing a mode (none as at start-up).
+    void typeLine(QRadioButton *mode, const QString &line)
+    {
+        if (mode)
+            QTest::mouseClick(mode, Qt::LeftButton);
+        type(m_program->nicknameField(), u"kim"_s);
+        type(m_program->chatEntry(), line);
+    }
+    // The next bytes a client receives are what it was sent and then a marker: nothing else came.
+    QByteArray receivedBeforeMarker(RawClient &client, int row, qsizetype size)
+    {
+        const QByteArray marker = filledBlock("Mmarker");
+        m_program->console().chatLink().rowClient(row)->send(marker);
+        const QByteArray got = client.receive(size + marker.size());
+        return got.endsWith(marker) ? got.chopped(marker.size()) : "(no marker) " + got;
+    }
+
+    std::unique_ptr<TestProgram> m_program;
 };
+
+void TestConsole::fixedTexts_data()
+{
+    // "window" for its title, "window/object" for the caption or initial text of an object.
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("console") << u"Halcyra  Server"_s;
+    QTest::newRow("splash") << u"Halcyra Server"_s;
+    QTest::newRow("viewer") << u"Form3"_s;
+    QTest::newRow("composer") << u"Form4"_s;
+    QTest::newRow("console/versionPanel") << u"Halcyra V.10"_s;
+    QTest::newRow("console/sendGroup") << u"Send"_s;
+    QTest::newRow("console/clientGroup") << u"IP"_s;
+    QTest::newRow("console/chatModeGroup") << u"Chat"_s;
+    QTest::newRow("console/contactGroup") << u"Adder_Name"_s;
+    QTest::newRow("console/optionGroup") << u"Option"_s;
+    QTest::newRow("console/searchGroup") << u"Internet Search"_s;
+    QTest::newRow("console/remoteGroup") << u"Remote Control"_s;
+    QTest::newRow("console/sendButton") << u"Send"_s;
+    QTest::newRow("console/directMode") << u"Direct"_s;
+    QTest::newRow("console/fullSendMode") << u"Full Send"_s;
+    QTest::newRow("console/cleanButton") << u"Clean"_s;
+    QTest::newRow("console/composeButton") << u" Message"_s;
+    QTest::newRow("console/searchButton") << u"Search"_s;
+    QTest::newRow("console/remoteButton") << u"Remote"_s;
+    QTest::newRow("console/nicknameField") << u"Nick  Name"_s;
+    QTest::newRow("console/contactField") << u"Input Data"_s;
+    QTest::newRow("console/searchField") << u"Write Your Question"_s;
+    QTest::newRow("console/chatEntry") << QString();
+    QTest::newRow("console/contactMenu") << u"친구추가|친구삭제"_s;
+    QTest::newRow("console/contactTree")
+        << u"교장선생님|교감선생님|국어선생님|영어선생님|수학선생님|사회선생님|과학선생님|"
+           u"체육선생님|기술선생님|가정선생님|미술선생님|보건선생님|도덕선생님"_s;
+    QTest::newRow("viewer/replyButton") << u"Retry To Write The Message"_s;
+    QTest::newRow("composer/sendButton") << u"Send To Message"_s;
+    QTest::newRow("composer/clearButton") << u"Retry Write the Message"_s;
+}
+
+void TestConsole::fixedTexts()
+{
+    QFETCH(QString, expected);
+    const QStringList path = QString::fromLatin1(QTest::currentDataTag()).split(u'/');
+    shell::Program &p = m_program->program;
+    const QHash<QString, QWidget *> windows{{u"console"_s, &p.console()},
+                                            {u"splash"_s, &p.splash()},
+                                            {u"viewer"_s, &p.viewer()},
+                                            {u"composer"_s, &p.composer()}};
+    QWidget *window = windows.value(path.first());
+    if (path.size() == 1) {
+        QCOMPARE(window->windowTitle(), expected);
+        return;
+    }
+    QObject *object = window->findChild<QObject *>(path.at(1));
+    QVERIFY(object);
+    QStringList shown;
+    if (auto *button = qobject_cast<QAbstractButton *>(object)) {
+        shown.append(button->text());
+    } else if (auto *group = qobject_cast<QGroupBox *>(object)) {
+        shown.append(group->title());
+    } else if (auto *label = qobject_cast<QLabel *>(object)) {
+        shown.append(label->text());
+    } else if (auto *field = qobject_cast<QLineEdit *>(object)) {
+        shown.append(field->text());
+    } else if (auto *menu = qobject_cast<QMenu *>(object)) {
+        for (const QAction *action : menu->actions())
+            shown.append(action->text());
+    } else if (auto *tree = qobject_cast<QTreeWidget *>(object)) {
+        QSet<qint64> icons; // every role has an icon of its own
+        for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+            shown.append(tree->topLevelItem(i)->text(0));
+            const QImage icon = tree->topLevelItem(i)->icon(0).pixmap(16).toImage();
+            icons.insert(qint64(qHashBits(icon.constBits(), size_t(icon.sizeInBytes()))));
+        }
+        QCOMPARE(icons.size(), 13);
+    }
+    QCOMPARE(shown.join(u'|'), expected);
+}
+
+void TestConsole::boxTexts_data()
+{
+    QTest::addColumn<QString>("event");
+    QTest::addColumn<QString>("box");
+    QTest::newRow("client connects") << u"connect"_s << u"클라이언트와 연결되었습니다"_s;
+    QTest::newRow("message arrives") << u"message"_s << u"Message"_s;
+    QTest::newRow("network set up wrongly") << u"network"_s << u"통신 설정을 확인해주세요"_s;
+    QTest::newRow("client dropped")
+        << u"dropped"_s << u"10.1.2.3 클라이언트가 데이터를 받지 않아 연결을 끊었습니다"_s;
+    QTest::newRow("no browser")
+        << u"search"_s
+        << u"웹 브라우저를 열 수 없습니다: "
+           u"http://search.naver.com/search.naver?where=nexearch&query=a&frm=t1"_s;
+    QTest::newRow("port in use") << u"port"_s
+                                 << u"포트 %1을(를) 열 수 없어 클라이언트의 접속을 받을 수 "
+                                    u"없습니다.\nThe bound address is already in use"_s;
+}
+
+void TestConsole::boxTexts()
+{
+    QFETCH(QString, event);
+    QFETCH(QString, box);
+    std::unique_ptr<RawClient> client;
+    std::unique_ptr<shell::Program> second;
+    const quint16 port = m_program->program.server().serverPort();
+    if (event == u"connect") {
+        client = m_program->connectListed();
+    } else if (event == u"message") {
+        client = m_program->connectListed();
+        client->send(filledBlock("Skim:hi"));
+    } else if (event == u"network") {
+        m_program->console().networkSetupError();
+    } else if (event == u"dropped") {
+        m_program->console().clientDropped(u"10.1.2.3"_s);
+    } else if (event == u"search") {
+        m_program->console().setUrlOpener([](const QUrl &) { return false; });
+        type(m_program->searchField(), u"a"_s);
+        QTest::mouseClick(&m_program->searchButton(), Qt::LeftButton);
+    } else {
+        second = std::make_unique<shell::Program>(port);
+        box = box.arg(port);
+    }
+    QTRY_VERIFY(m_program->boxes.texts.contains(box));
+}
+
+void TestConsole::searchAddress_data()
+{
+    QTest::addColumn<QString>("question");
+    QTest::addColumn<QString>("address");
+    const QString base = u"http://search.naver.com/search.naver?where=nexearch&query="_s;
+    QTest::newRow("plain") << u"school"_s << base + u"school&frm=t1"_s;
+    QTest::newRow("spaces") << u"a b"_s << base + u"a%20b&frm=t1"_s;
+    QTest::newRow("ampersand") << u"a&b=c"_s << base + u"a%26b%3Dc&frm=t1"_s;
+    QTest::newRow("plus and hash") << u"c++#x"_s << base + u"c%2B%2B%23x&frm=t1"_s;
+    QTest::newRow("Hangul in UTF-8") << u"학교"_s << base + u"%ED%95%99%EA%B5%90&frm=t1"_s;
+}
+
+void TestConsole::searchAddress()
+{
+    QFETCH(QString, question);
+    QFETCH(QString, address);
+    QList<QUrl> opened;
+    m_program->console().setUrlOpener([&](const QUrl &url) {
+        opened.append(url);
+        return true;
+    });
+    type(m_program->searchField(), question); // the click empties the field first
+    QTest::mouseClick(&m_program->searchButton(), Qt::LeftButton);
+    QCOMPARE(opened.size(), 1);
+    QCOMPARE(opened.first().toString(QUrl::FullyEncoded), address);
+    QVERIFY(m_program->boxes.texts.isEmpty());
+}
+
+void TestConsole::contactTree_data()
+{
+    // The tree starts as three presets, the second with a child, and the entry selected; the
+    // operator right-clicks the last entry (which must not select it) and picks a menu item, or
+    // renames the selected entry with F2.
+    QTest::addColumn<QString>("selected");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("tree");
+    QTest::newRow("add, nothing selected")
+        << QString() << u"add"_s << u"교장선생님|교감선생님[아이]|국어선생님|new"_s;
+    QTest::newRow("add at a top entry's level")
+        << u"교장선생님"_s << u"add"_s << u"교장선생님*|교감선생님[아이]|국어선생님|new"_s;
+    QTest::newRow("add at a child's level")
+        << u"아이"_s << u"add"_s << u"교장선생님|교감선생님[아이*|new]|국어선생님"_s;
+    QTest::newRow("delete with children")
+        << u"교감선생님"_s << u"delete"_s << u"교장선생님|국어선생님*"_s;
+    QTest::newRow("delete, nothing selected")
+        << QString() << u"delete"_s << u"교장선생님|교감선생님[아이]|국어선생님"_s;
+    QTest::newRow("rename") << u"교장선생님"_s << u"rename"_s
+                            << u"new*|교감선생님[아이]|국어선생님"_s;
+}
+
+void TestConsole::contactTree()
+{
+    QFETCH(QString, selected);
+    QFETCH(QString, action);
+    QFETCH(QString, tree);
+    QTreeWidget &view = m_program->contactTree();
+    while (view.topLevelItemCount() > 3)
+        delete view.topLevelItem(3);
+    new QTreeWidgetItem(view.topLevelItem(1), QStringList{u"아이"_s});
+    view.expandAll();
+    type(m_program->contactField(), u"new"_s);
+    if (!selected.isEmpty()) {
+        const QTreeWidgetItem *entry = view.findItems(selected, Qt::MatchRecursive).first();
+        clickThroughWindow(*view.viewport(), Qt::LeftButton, {},
+                           view.visualItemRect(entry).center());
+    }
+    if (action == u"rename") {
+        QTest::keyClick(&view, Qt::Key_F2);
+        auto *editor = view.viewport()->findChild<QLineEdit *>();
+        QVERIFY(editor);
+        QTest::keyClicks(editor, u"new"_s);
+        QTest::keyClick(editor, Qt::Key_Return);
+    } else {
+        clickThroughWindow(*view.viewport(), Qt::RightButton, {},
+                           view.visualItemRect(view.topLevelItem(2)).center());
+        auto &menu = control<QMenu>(m_program->console(), "contactMenu");
+        QTRY_VERIFY(menu.isVisible());
+        QAction *item = menu.actions().at(action == u"add" ? 0 : 1);
+        clickThroughWindow(menu, Qt::LeftButton, {}, menu.actionGeometry(item).center());
+    }
+    QTRY_COMPARE(render(*view.invisibleRootItem()), tree); // an edit is committed from the loop
+}
+
+void TestConsole::clockTexts_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("date");
+    QTest::addColumn<QString>("time");
+    QTest::newRow("ko_KR") << QLocale(u"ko_KR"_s) << u"26. 12. 7."_s << u"오후 3시 4분 5초"_s;
+    QTest::newRow("en_US") << QLocale(u"en_US"_s) << u"12/7/26"_s << u"3:04:05 PM"_s;
+    // Every locale: whatever surrounds the zone in its format goes with it.
+    for (const QLocale &locale :
+         QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory))
+        QTest::newRow(qPrintable(locale.name())) << locale << QString() << QString();
+}
+
+void TestConsole::clockTexts()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QString, date);
+    QFETCH(QString, time);
+    const console::ClockTexts texts =
+        console::clockTexts(QDateTime(QDate(2026, 12, 7), QTime(15, 4, 5)), locale);
+    if (!date.isEmpty()) {
+        QCOMPARE(texts.date, date);
+        QCOMPARE(texts.time, time);
+    }
+    for (const QString &mark : {u"()"_s, u"[]"_s, u"  "_s})
+        QVERIFY2(!texts.time.contains(mark), qPrintable(texts.time));
+    QVERIFY2(texts.time == texts.time.trimmed() && !texts.time.endsWith(u','),
+             qPrintable(texts.time));
+}
 
 void TestConsole::sendsExactBytes_data()
 {
@@ -78,6 +344,8 @@ void TestConsole::sendsExactBytes_data()
         << u"enter"_s << u"hello"_s << "Mkim:hello"_ba << u"kim:hello"_s;
     QTest::newRow("composer: lines joined by CR LF")
         << u"composer"_s << u"a\nb"_s << filledBlock("SInput Data:a\r\nb") << QString();
+    QTest::newRow("Full Send: every client")
+        << u"all"_s << u"to all"_s << filledBlock("Mkim:to all") << u"kim:to all"_s;
 }
 
 void TestConsole::sendsExactBytes()
@@ -89,38 +357,31 @@ void TestConsole::sendsExactBytes()
     auto first = m_program->connectListed();
     auto second = m_program->connectListed();
     QVERIFY(first && second);
-    clientList()->setCurrentRow(1);
-    typeLine("Radio1", text);
-    if (how == u"direct") {
-        Form1->Button1Click();
-    } else if (how == u"enter") {
-        QTest::keyClick(entry(), Qt::Key_Return);
+    QListWidget &list = m_program->clientList();
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                      list.visualItemRect(list.item(1)).center());
+    typeLine(how == u"all" ? &m_program->fullSendMode() : &m_program->directMode(), text);
+    if (how == u"enter") {
+        QTest::keyClick(&m_program->chatEntry(), Qt::Key_Return);
+    } else if (how == u"composer") {
+        QTest::mouseClick(&m_program->composeButton(), Qt::LeftButton);
+        QTest::keyClicks(&m_program->composerBody(), u"a"_s);
+        QTest::keyClick(&m_program->composerBody(), Qt::Key_Return);
+        QTest::keyClicks(&m_program->composerBody(), u"b"_s);
+        QTest::mouseClick(&m_program->composerSend(), Qt::LeftButton);
+        QVERIFY(!m_program->program.composer().isVisible());
     } else {
-        control<QPushButton>(Form1, "Button3")->click();
-        control<QPlainTextEdit>(Form4, "Memo1")->setPlainText(text);
-        Form4->Button1Click();
-        QVERIFY(!Form4->isVisible());
+        QTest::mouseClick(&m_program->sendButton(), Qt::LeftButton);
     }
-    // Enter goes to the first client, the others to the selected one.
-    RawClient &to = how == u"enter" ? *first : *second;
-    RawClient &other = how == u"enter" ? *second : *first;
-    QCOMPARE(receivedBeforeMarker(to, how == u"enter" ? 0 : 1, wire.size()), wire);
-    QCOMPARE(receivedBeforeMarker(other, how == u"enter" ? 1 : 0, 0), QByteArray());
-    QCOMPARE(chatLog()->toPlainText(), logged);
-    QVERIFY(entry()->text().isEmpty() || how == u"composer");
-}
-
-void TestConsole::fullSendReachesEveryClient()
-{
-    std::vector<std::unique_ptr<RawClient>> clients;
-    for (int i = 0; i < 3; ++i)
-        clients.push_back(m_program->connectListed());
-    typeLine("Radio2", u"to all"_s);
-    Form1->Button1Click();
-    for (int row = 0; row < 3; ++row)
-        QCOMPARE(receivedBeforeMarker(*clients[size_t(row)], row, chatlink::kBlockSize),
-                 filledBlock("Mkim:to all"));
-    QCOMPARE(chatLog()->toPlainText(), u"kim:to all"_s);
+    // Enter goes to the first client, Full Send to both, the others to the selected one.
+    const bool toFirst = how == u"enter" || how == u"all";
+    const bool toSecond = how != u"enter";
+    QCOMPARE(receivedBeforeMarker(*first, 0, toFirst ? wire.size() : 0),
+             toFirst ? wire : QByteArray());
+    QCOMPARE(receivedBeforeMarker(*second, 1, toSecond ? wire.size() : 0),
+             toSecond ? wire : QByteArray());
+    QCOMPARE(m_program->chatLog().toPlainText(), logged);
+    QVERIFY(m_program->chatEntry().text().isEmpty() || how == u"composer");
 }
 
 void TestConsole::refusedSendKeepsWhatWasTyped_data()
@@ -132,20 +393,28 @@ void TestConsole::refusedSendKeepsWhatWasTyped_data()
     QTest::addColumn<QString>("kept");
     const QString tooLong(101, u'x');
     const QString tooLongBox = u"메시지가 너무 깁니다 (최대 100바이트)"_s;
+    const QString control = u"보낼 수 없는 제어 문자가 있습니다"_s;
     const QString noRow = u"List index out of bounds (-1)"_s;
     QTest::newRow("no chat mode") << u"none"_s << 1 << u"hi"_s << u"채팅을 선택해주세요 ^_^"_s
                                   << QString();
     QTest::newRow("Direct, nothing selected") << u"direct"_s << 1 << u"hi"_s << noRow << u"hi"_s;
     QTest::newRow("Direct, the selected client left")
         << u"left"_s << 1 << u"hi"_s << noRow << u"hi"_s;
+    QTest::newRow("Direct, the current but unselected client left")
+        << u"unselected left"_s << 1 << u"hi"_s << noRow << u"hi"_s;
     QTest::newRow("Direct, too long") << u"direct"_s << 1 << tooLong << tooLongBox << tooLong;
+    QTest::newRow("Direct, a zero character")
+        << u"direct"_s << 1 << u"a\0b"_s << control << u"a\0b"_s;
     QTest::newRow("Full Send, nobody connected")
         << u"all"_s << 0 << u"hi"_s << u"연결된 접속자가 없습니다 "_s << u"hi"_s;
     QTest::newRow("Enter, nobody connected")
         << u"enter"_s << 0 << u"hi"_s << u"List index out of bounds (0)"_s << u"hi"_s;
+    QTest::newRow("Enter, a tab") << u"enter"_s << 1 << u"a\tb"_s << control << u"a\tb"_s;
     QTest::newRow("composer, nothing selected")
         << u"composer"_s << 1 << u"a\nb"_s << noRow << u"a\nb"_s;
     QTest::newRow("composer, too long") << u"composer"_s << 1 << tooLong << tooLongBox << tooLong;
+    QTest::newRow("composer, a zero character")
+        << u"composer"_s << 1 << u"a\0b"_s << control << u"a\0b"_s;
 }
 
 void TestConsole::refusedSendKeepsWhatWasTyped()
@@ -156,32 +425,47 @@ void TestConsole::refusedSendKeepsWhatWasTyped()
     QFETCH(QString, box);
     QFETCH(QString, kept);
     auto client = clients ? m_program->connectListed() : nullptr;
-    if (how == u"left") {
-        // When the selected client leaves, the selection moves to no other client.
+    QListWidget &list = m_program->clientList();
+    const auto clickRow = [&](int row, Qt::KeyboardModifiers modifiers = {}) {
+        clickThroughWindow(*list.viewport(), Qt::LeftButton, modifiers,
+                           list.visualItemRect(list.item(row)).center());
+    };
+    if (how.endsWith(u"left")) {
+        // When the row leaves, the selection moves to no other client; clicked with Ctrl a
+        // second time, the row is current but no longer selected.
         auto leaving = m_program->connectListed();
-        clientList()->setCurrentRow(1);
+        clickRow(0);
+        if (how.startsWith(u"unselected"))
+            clickRow(0, Qt::ControlModifier);
+        client.swap(leaving);
         leaving->close();
-        QTRY_COMPARE(clientList()->count(), 1);
+        QTRY_COMPARE(list.count(), 1);
         how = u"direct"_s;
     }
-    const char *mode = how == u"none" ? nullptr : how == u"all" ? "Radio2" : "Radio1";
-    typeLine(mode, how == u"composer" ? u"typed"_s : text);
+    if (how == u"composer" && text != u"a\nb")
+        clickRow(0);
     const qsizetype boxes = m_program->boxes.texts.size();
-    auto *body = control<QPlainTextEdit>(Form4, "Memo1");
+    QRadioButton *mode = how == u"none"  ? nullptr
+                         : how == u"all" ? &m_program->fullSendMode()
+                                         : &m_program->directMode();
+    typeLine(mode, how == u"composer" ? u"typed"_s : QString());
+    // Pasted: the keyboard cannot type every character that must be refused.
+    QLineEdit &entry = m_program->chatEntry();
+    QPlainTextEdit &body = m_program->composerBody();
     if (how == u"composer") {
-        if (text.size() > 100)
-            clientList()->setCurrentRow(0);
-        Form4->open();
-        body->setPlainText(text);
-        control<QPushButton>(Form4, "Button1")->click();
-    } else if (how == u"enter") {
-        QTest::keyClick(entry(), Qt::Key_Return);
+        QTest::mouseClick(&m_program->composeButton(), Qt::LeftButton);
+        body.setPlainText(text);
+        QTest::mouseClick(&m_program->composerSend(), Qt::LeftButton);
     } else {
-        control<QPushButton>(Form1, "Button1")->click();
+        entry.setText(text);
+        if (how == u"enter")
+            QTest::keyClick(&entry, Qt::Key_Return);
+        else
+            QTest::mouseClick(&m_program->sendButton(), Qt::LeftButton);
     }
     QTRY_COMPARE(m_program->boxes.texts.sliced(boxes), QStringList{box});
-    QCOMPARE(how == u"composer" ? body->toPlainText() : entry()->text(), kept);
-    QVERIFY(chatLog()->toPlainText().isEmpty());
+    QCOMPARE(how == u"composer" ? body.toPlainText() : entry.text(), kept);
+    QVERIFY(m_program->chatLog().toPlainText().isEmpty());
     if (client)
         QCOMPARE(receivedBeforeMarker(*client, 0, 0), QByteArray());
 }
@@ -190,31 +474,40 @@ void TestConsole::messageWindowsRoundTrip()
 {
     auto client = m_program->connectListed();
     QVERIFY(client);
-    auto *body = control<QPlainTextEdit>(Form4, "Memo1");
+    MessageComposer &composer = m_program->program.composer();
+    QPlainTextEdit &body = m_program->composerBody();
     // " Message" opens the composer empty; its clear button empties it and leaves it open.
-    body->setPlainText(u"draft"_s);
-    control<QPushButton>(Form1, "Button3")->click();
-    QVERIFY(Form4->isVisible() && body->toPlainText().isEmpty());
-    body->setPlainText(u"half written"_s);
-    control<QPushButton>(Form4, "Button2")->click();
-    QVERIFY(Form4->isVisible() && body->toPlainText().isEmpty());
+    body.setPlainText(u"draft"_s);
+    QTest::mouseClick(&m_program->composeButton(), Qt::LeftButton);
+    QVERIFY(composer.isVisible() && body.toPlainText().isEmpty());
+    QTest::keyClicks(&body, u"half written"_s);
+    QTest::mouseClick(&m_program->composerClear(), Qt::LeftButton);
+    QVERIFY(composer.isVisible() && body.toPlainText().isEmpty());
     // A message: its box, then the viewer with it; the reply empties both and opens the composer.
     client->send(filledBlock("Skim:see you\r\nbye"));
-    QTRY_COMPARE(Form3->text(), u"kim:see you\nbye"_s);
-    QVERIFY(Form3->isVisible() && m_program->boxes.texts.contains(u"Message"_s));
-    body->setPlainText(u"old"_s);
-    control<QPushButton>(Form3, "Button1")->click();
-    QVERIFY(!Form3->isVisible() && Form3->text().isEmpty());
-    QVERIFY(Form4->isVisible() && body->toPlainText().isEmpty());
+    MessageViewer &viewer = m_program->program.viewer();
+    QTRY_COMPARE(viewer.text(), u"kim:see you\nbye"_s);
+    QVERIFY(viewer.isVisible() && m_program->boxes.texts.contains(u"Message"_s));
+    QTest::keyClicks(&body, u"old"_s);
+    QTest::mouseClick(&m_program->replyButton(), Qt::LeftButton);
+    QVERIFY(!viewer.isVisible() && viewer.text().isEmpty());
+    QVERIFY(composer.isVisible() && body.toPlainText().isEmpty());
 }
 
-void TestConsole::guardShowsEscapingErrors()
+void TestConsole::tabLeavesTheMemos()
 {
-    uisupport::guarded([] { throw chatlink::ListIndexError(-1); });
-    uisupport::guarded([] { throw std::runtime_error("plain failure"); });
-    uisupport::guarded([] { throw 42; });
-    QCOMPARE(m_program->boxes.errors,
-             QStringList({u"List index out of bounds (-1)"_s, u"plain failure"_s, QString()}));
+    m_program->program.viewer().show();
+    QTest::mouseClick(&m_program->composeButton(), Qt::LeftButton);
+    for (QPlainTextEdit *memo :
+         {&m_program->chatLog(), &m_program->viewerText(), &m_program->composerBody()}) {
+        memo->window()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(memo->window()));
+        memo->setFocus();
+        QTest::keyClicks(memo, u"a"_s);
+        QTest::keyClick(memo, Qt::Key_Tab);
+        QCOMPARE(memo->toPlainText(), u"a"_s);
+        QVERIFY(QApplication::focusWidget() != memo);
+    }
 }
 
 QTEST_MAIN(TestConsole)

@@ -1,18 +1,16 @@
 // The whole program: start-up, and clients coming and going while the operator's boxes are open.
 
-#include "Unit1.h"
-#include "Unit2.h"
-#include "Unit3.h"
-#include "Unit4.h"
 #include "chatlink/clientconnection.h"
 #include "guard.h"
-#include "program.h"
+#include "testprogram.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -21,39 +19,36 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
+#include <QTreeWidget>
 #include <chrono>
+#include <optional>
 
 using namespace Qt::StringLiterals;
-
-// A click that goes the way a real one does, through the window system: a blocked window
-// never sees it.
-static void clickThroughWindow(QWidget *widget)
-{
-    QTest::mouseClick(widget->window()->windowHandle(), Qt::LeftButton, {},
-                      widget->mapTo(widget->window(), widget->rect().center()));
-}
 
 class TestChurn : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void init() { m_boxes = &(m_program = std::make_unique<Program>())->boxes; }
+    void init() { m_boxes = &(m_program = std::make_unique<TestProgram>())->boxes; }
     void cleanup() { m_program.reset(); }
 
     void messageThenLeavingDuringItsBox_data();
     void messageThenLeavingDuringItsBox();
-    void messagesPastTheBoxCapAreKept();
+    void noMessageIsLostUnderBoxes_data();
+    void noMessageIsLostUnderBoxes();
     void viewerShownUnderAnOpenBoxTakesInput();
-    void tabLeavesTheMemos();
+    void blockedWindowsTakeNoInput_data();
+    void blockedWindowsTakeNoInput();
     void soak();
     void handOverNeverComesEarly();
     void consoleShownDuringABoxTakesInput();
 
 private:
     std::unique_ptr<RawClient> connectListed() { return m_program->connectListed(); }
+    QString viewerText() { return m_program->program.viewer().text(); }
 
-    std::unique_ptr<Program> m_program;
+    std::unique_ptr<TestProgram> m_program;
     BoxWatcher *m_boxes = nullptr;
 };
 
@@ -70,7 +65,7 @@ void TestChurn::messageThenLeavingDuringItsBox()
     auto client = connectListed();
     auto other = connectListed();
     QVERIFY(client && other);
-    QPointer<chatlink::ClientConnection> connection = Form1->chatLink().rowClient(0);
+    QPointer<chatlink::ClientConnection> connection = m_program->console().chatLink().rowClient(0);
     // The "Message" box stays open until the client has left and its connection is gone.
     bool left = false;
     m_boxes->holdWhile = [&] {
@@ -83,35 +78,67 @@ void TestChurn::messageThenLeavingDuringItsBox()
         return !connection.isNull();
     };
     client->send(filledBlock("Skim:bye"));
-    QTRY_COMPARE(Form3->text(), u"kim:bye"_s);
+    QTRY_COMPARE(viewerText(), u"kim:bye"_s);
     QTRY_COMPARE(uisupport::openBoxCount(), 0);
     QVERIFY(connection.isNull());
-    QCOMPARE(clientList()->count(), 1);
+    QCOMPARE(m_program->clientList().count(), 1);
     other->send(filledBlock("Mlee:still here"));
-    QTRY_VERIFY(
-        control<QPlainTextEdit>(Form1, "Memo1")->toPlainText().endsWith(u"lee:still here"_s));
+    QTRY_VERIFY(m_program->chatLog().toPlainText().endsWith(u"lee:still here"_s));
 }
 
-void TestChurn::messagesPastTheBoxCapAreKept()
+void TestChurn::noMessageIsLostUnderBoxes_data()
 {
-    constexpr int kMessages = uisupport::kMaxOpenBoxes + 6;
+    // A burst of messages while the boxes stay open, some past the cap of 8 open boxes; then one
+    // box is dismissed and more come before the rest are.
+    QTest::addColumn<int>("burst");
+    QTest::addColumn<int>("later");
+    QTest::addColumn<QString>("firstLine");
+    QTest::addColumn<int>("lines");
+    QTest::newRow("past the cap") << 14 << 0 << u"r:08"_s << 14;
+    QTest::newRow("one box dismissed, then another message") << 10 << 1 << u"r:08"_s << 11;
+    QTest::newRow("more lines than the viewer keeps")
+        << 10'010 << 0 << u"(앞의 10줄은 10000줄 보관 한도를 넘어 지웠습니다)"_s << 10'001;
+}
+
+void TestChurn::noMessageIsLostUnderBoxes()
+{
+    QFETCH(int, burst);
+    QFETCH(int, later);
+    QFETCH(QString, firstLine);
+    QFETCH(int, lines);
     auto client = connectListed();
     QVERIFY(client);
-    // Every box stays open until the last message has been read.
-    const QString last = u"kim:%1"_s.arg(kMessages - 1);
-    m_boxes->holdWhile = [&] { return !Form3->text().contains(last); };
-    QByteArray burst;
-    for (int i = 0; i < kMessages; ++i)
-        burst += filledBlock("Skim:" + QByteArray::number(i));
-    client->send(burst);
-    QTRY_VERIFY(Form3->text().contains(last));
+    const auto messages = [](int from, int to) {
+        QByteArray blocks;
+        for (int i = from; i < to; ++i)
+            blocks += filledBlock("Sr:" + QByteArray::number(i).rightJustified(2, '0'));
+        return blocks;
+    };
+    const QString last = u"r:%1"_s.arg(qlonglong(burst - 1), 2, 10, QChar(u'0'));
+    // Driven from the boxes' own loops, which the test function is inside while they are held:
+    // all held until the burst is in; then exactly one dismissed, and the box of the message
+    // that comes then; then all.
+    int stage = 0;
+    m_boxes->holdWhile = [&] {
+        if (stage == 0 && viewerText().contains(last))
+            stage = later ? 1 : 3;
+        if (stage == 1 && m_boxes->visible() == 7) {
+            client->send(messages(burst, burst + later));
+            stage = 2;
+        }
+        if (stage == 2 && viewerText().contains(u"r:10"_s))
+            stage = 3;
+        return stage == 0 || (stage == 2 && m_boxes->visible() < 8);
+    };
+    client->send(messages(0, burst));
+    QTRY_COMPARE_WITH_TIMEOUT(stage, 3, 30000);
     QTRY_COMPARE(uisupport::openBoxCount(), 0);
-    QCOMPARE(m_boxes->texts.count(u"Message"_s), uisupport::kMaxOpenBoxes);
-    QCOMPARE(m_boxes->mostOpen, uisupport::kMaxOpenBoxes);
-    const QStringList shown = Form3->text().split(u'\n');
-    for (int i = 0; i < kMessages; ++i)
-        QVERIFY2(shown.contains(u"kim:%1"_s.arg(i)), qPrintable(Form3->text()));
-    QCOMPARE(shown.size(), kMessages);
+    QCOMPARE(m_boxes->mostOpen, 8);
+    const QStringList shown = viewerText().split(u'\n');
+    QCOMPARE(shown.size(), lines);
+    QCOMPARE(shown.first(), firstLine);
+    // The first message's box is dismissed last: it is there whatever was dropped.
+    QVERIFY(shown.contains(u"r:00"_s) && shown.contains(last));
 }
 
 void TestChurn::viewerShownUnderAnOpenBoxTakesInput()
@@ -128,8 +155,8 @@ void TestChurn::viewerShownUnderAnOpenBoxTakesInput()
         if (!secondSent) {
             client->send(filledBlock("Skim:second"));
             secondSent = true;
-        } else if (Form3->isVisible()) {
-            clickThroughWindow(control<QPushButton>(Form3, "Button1"));
+        } else if (m_program->program.viewer().isVisible()) {
+            clickThroughWindow(m_program->replyButton());
             replied = true;
         }
         return true;
@@ -137,25 +164,67 @@ void TestChurn::viewerShownUnderAnOpenBoxTakesInput()
     client->send(filledBlock("Skim:first"));
     QTRY_VERIFY(replied);
     QTRY_COMPARE(uisupport::openBoxCount(), 0);
-    QVERIFY(Form4->isVisible());
-    QCOMPARE(Form3->text(), u"kim:first"_s); // the first box's message, once it was dismissed
+    QVERIFY(m_program->program.composer().isVisible());
+    QCOMPARE(viewerText(), u"kim:first"_s); // the first box's message, once it was dismissed
 }
 
-void TestChurn::tabLeavesTheMemos()
+void TestChurn::blockedWindowsTakeNoInput_data()
 {
-    Form3->show();
-    Form4->open();
-    for (QWidget *window : {static_cast<QWidget *>(Form1), static_cast<QWidget *>(Form3),
-                            static_cast<QWidget *>(Form4)}) {
-        auto *memo = control<QPlainTextEdit>(window, "Memo1");
-        window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window));
-        memo->setFocus();
-        QTest::keyClicks(memo, u"a"_s);
-        QTest::keyClick(memo, Qt::Key_Tab);
-        QCOMPARE(memo->toPlainText(), u"a"_s);
-        QVERIFY(QApplication::focusWidget() != memo);
+    QTest::addColumn<QString>("input");
+    QTest::newRow("input method text") << u"input method"_s;
+    QTest::newRow("a drop") << u"drop"_s;
+    QTest::newRow("a key brings the box forward") << u"key"_s;
+    QTest::newRow("a menu open when the box opens") << u"menu"_s;
+}
+
+void TestChurn::blockedWindowsTakeNoInput()
+{
+    QFETCH(QString, input);
+    QLineEdit &entry = m_program->chatEntry();
+    QMenu &menu = control<QMenu>(m_program->console(), "contactMenu");
+    if (input == u"menu") {
+        QTreeWidget &tree = m_program->contactTree();
+        clickThroughWindow(*tree.viewport(), Qt::RightButton);
+        QTRY_VERIFY(menu.isVisible());
     }
+    // Done while the client's confirmation box is open; true when the box, or the menu, did
+    // what the operator expects.
+    std::optional<bool> answered;
+    m_boxes->holdWhile = [&] {
+        if (!m_boxes->topBox() || answered)
+            return false;
+        if (input == u"input method") {
+            QInputMethodEvent typed;
+            typed.setCommitString(u"typed"_s);
+            QApplication::sendEvent(&entry, &typed);
+            answered = true;
+        } else if (input == u"drop") {
+            QMimeData data;
+            data.setText(u"dropped"_s);
+            QDragEnterEvent enter({5, 5}, Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(&entry, &enter);
+            QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(&entry, &drop);
+            answered = true;
+        } else if (input == u"key") {
+            m_program->console().activateWindow();
+            const bool active = QTest::qWaitFor(
+                [&] { return QApplication::activeWindow() == &m_program->console(); });
+            QTest::keyClick(m_program->console().windowHandle(), Qt::Key_A);
+            answered = active && QTest::qWaitFor([&] {
+                           return QApplication::activeWindow() == m_boxes->topBox();
+                       });
+        } else {
+            QTest::keyClick(&menu, Qt::Key_Escape);
+            answered = QTest::qWaitFor([&] { return !menu.isVisible(); });
+        }
+        return false;
+    };
+    auto client = connectListed(); // its confirmation is the box
+    QVERIFY(client);
+    QCOMPARE(answered, std::optional(true));
+    QTRY_COMPARE(uisupport::openBoxCount(), 0);
+    QCOMPARE(entry.text(), QString());
 }
 
 void TestChurn::soak()
@@ -171,9 +240,10 @@ void TestChurn::soak()
     clock.start();
     qint64 holdUntil = 0;
     m_boxes->holdWhile = [&] { return clock.elapsed() < holdUntil; };
+    QListWidget &list = m_program->clientList();
 
     // Each tick is one action; the timer also fires inside the boxes' loops, so clients come,
-    // talk and go while boxes are open.
+    // talk and go while boxes are open (and the operator's clicks then reach no blocked window).
     std::vector<std::shared_ptr<RawClient>> clients;
     int done = 0;
     QTimer ticker;
@@ -185,7 +255,8 @@ void TestChurn::soak()
         const QByteArray text = "Msoak:" + QByteArray::number(++done);
         const int action = int(random.bounded(100));
         if (clients.empty() || (action < 12 && clients.size() < 12)) {
-            clients.push_back(std::make_shared<RawClient>(Form1->ServerSocket1.serverPort()));
+            clients.push_back(
+                std::make_shared<RawClient>(m_program->program.server().serverPort()));
             return;
         }
         const auto pick = qsizetype(random.bounded(int(clients.size())));
@@ -215,17 +286,23 @@ void TestChurn::soak()
         } else if (action < 76) {
             holdUntil = clock.elapsed() + random.bounded(50, 400);
         } else {
-            // The operator: select a row (or none) and send a line, to one or all, or a message.
-            clientList()->setCurrentRow(int(random.bounded(-1, clientList()->count())));
-            control<QLineEdit>(Form1, "Edit1")->setText(QString::fromLatin1(text));
-            control<QRadioButton>(Form1, action < 82 ? "Radio1" : "Radio2")->setChecked(true);
-            Form4->open();
-            control<QPlainTextEdit>(Form4, "Memo1")->setPlainText(u"reply"_s);
-            uisupport::guarded([action] {
-                action < 86   ? Form1->Button1Click()
-                : action < 94 ? Form1->Edit1KeyPress(QChar(u'\r'))
-                              : Form4->Button1Click();
-            });
+            // The operator: click a row (or none) and send a line, to one or all, or a message.
+            const int row = int(random.bounded(-1, list.count()));
+            if (row >= 0)
+                QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                                  list.visualItemRect(list.item(row)).center());
+            m_program->chatEntry().setText(QString::fromLatin1(text));
+            QTest::mouseClick(action < 82 ? &m_program->directMode() : &m_program->fullSendMode(),
+                              Qt::LeftButton);
+            if (action < 86) {
+                QTest::mouseClick(&m_program->sendButton(), Qt::LeftButton);
+            } else if (action < 94) {
+                QTest::keyClick(&m_program->chatEntry(), Qt::Key_Return);
+            } else {
+                QTest::mouseClick(&m_program->composeButton(), Qt::LeftButton);
+                QTest::keyClicks(&m_program->composerBody(), u"reply"_s);
+                QTest::mouseClick(&m_program->composerSend(), Qt::LeftButton);
+            }
         }
     });
     ticker.start(2);
@@ -235,49 +312,50 @@ void TestChurn::soak()
     // Everybody leaves; every row goes with its client; a new client is served.
     for (const auto &client : std::exchange(clients, {}))
         random.bounded(2) ? client->reset() : client->close();
-    QTRY_COMPARE_WITH_TIMEOUT(clientList()->count(), 0, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(list.count(), 0, 10000);
     QTRY_COMPARE(uisupport::openBoxCount(), 0);
     auto late = connectListed();
     QVERIFY(late);
     late->send(filledBlock("Mlate:hello"));
-    QTRY_COMPARE(chatLog()->document()->lastBlock().text(), u"late:hello"_s);
+    QTRY_COMPARE(m_program->chatLog().document()->lastBlock().text(), u"late:hello"_s);
 }
 
 void TestChurn::handOverNeverComesEarly()
 {
-    m_program.reset(); // the program starts again, from the splash
-    m_program = std::make_unique<Program>(false);
+    m_program.reset();
     // A coarse timer may fire up to 5 % early, at a whole second of the monotonic clock: start
-    // the splash's timer where that would show, 150 ms past a whole second.
+    // the splash where that would show, 150 ms past a whole second.
     using namespace std::chrono;
     const auto start = steady_clock::now();
     while (duration_cast<milliseconds>(steady_clock::now().time_since_epoch()) % 1000 != 150ms &&
            steady_clock::now() < start + 2s) {
     }
     const auto started = steady_clock::now();
-    Form2->Timer1.start();
-    QVERIFY(QSignalSpy(Form1, &TForm1::shown).wait(8000));
+    m_program = std::make_unique<TestProgram>(4000);
+    QVERIFY(QSignalSpy(&m_program->console(), &ConsoleWindow::shown).wait(8000));
     QVERIFY(steady_clock::now() - started >= 4000ms);
 }
 
 void TestChurn::consoleShownDuringABoxTakesInput()
 {
-    m_program.reset(); // the program starts again, from the splash
-    m_program = std::make_unique<Program>(false);
+    m_program.reset();
+    m_program = std::make_unique<TestProgram>(300);
     // A client connects during the splash; the hand-over comes while its box is open. The
     // console was not visible when the box opened, so it takes the operator's keys.
+    ConsoleWindow &console = m_program->console();
     QString typed;
     m_program->boxes.holdWhile = [&] {
-        if (m_program->boxes.texts.isEmpty() || Form1->isVisible())
+        if (m_program->boxes.texts.isEmpty() || !typed.isEmpty())
             return false;
-        Form2->Timer1Timer();
-        control<QLineEdit>(Form1, "Edit1")->setFocus();
-        QTest::keyClick(Form1->windowHandle(), 'a');
-        typed = control<QLineEdit>(Form1, "Edit1")->text();
+        if (!console.isVisible())
+            return true;
+        m_program->chatEntry().setFocus();
+        QTest::keyClick(console.windowHandle(), 'a');
+        typed = m_program->chatEntry().text();
         return false;
     };
-    RawClient client(Form1->ServerSocket1.serverPort());
-    QTRY_COMPARE(clientList()->count(), 1);
+    RawClient client(m_program->program.server().serverPort());
+    QTRY_COMPARE(m_program->clientList().count(), 1);
     QCOMPARE(typed, u"a"_s);
 }
 

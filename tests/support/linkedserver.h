@@ -19,7 +19,10 @@ public:
     void appendRow(const QString &text) override { rows.append(text); }
     void removeRow(int row) override { rows.removeAt(row); }
     int selectedRow() const override { return selected; }
-    void appendChatLine(const QString &line) override { chatLines.append(line); }
+    void appendChatLine(const QString &line) override
+    {
+        onChatLine ? onChatLine(line) : chatLines.append(line);
+    }
     void presentMessage(const QString &message) override { messages.append(message); }
     void clientConnected(const QString &address) override;
     void networkSetupError() override { notices.append(QStringLiteral("network setup")); }
@@ -37,6 +40,8 @@ public:
     QStringList errors;  // socket errors' texts
     int openBoxes = 0;
 
+    // When set, chat lines go here instead of being recorded.
+    std::function<void(const QString &)> onChatLine;
     // Called with the confirmation's index (counting every notice) once it is open.
     std::function<void(int)> onBoxShown;
     std::function<bool(int)> dismissWhen;

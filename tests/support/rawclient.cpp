@@ -9,17 +9,19 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-RawClient::RawClient(quint16 port, int receiveBufferSize)
+int connectLoopback(quint16 port, int receiveBufferSize)
 {
-    m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (receiveBufferSize > 0)
-        ::setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &receiveBufferSize, sizeof receiveBufferSize);
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBufferSize, sizeof receiveBufferSize);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(m_fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0)
-        close();
+    if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0)
+        return fd;
+    ::close(fd);
+    return -1;
 }
 
 void RawClient::send(QByteArrayView bytes)

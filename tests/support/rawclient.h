@@ -5,13 +5,18 @@
 #include <functional>
 #include <memory>
 
+// A blocking TCP socket connected to 127.0.0.1 on the port, or -1. A small receive buffer makes a
+// client that does not read back up quickly.
+int connectLoopback(quint16 port, int receiveBufferSize = 0);
+
 // A blocking client socket on 127.0.0.1. Connecting completes in the kernel's backlog, so tests
 // can connect and send without running the event loop that serves the server.
 class RawClient
 {
 public:
-    // A small receive buffer makes a client that does not read back up quickly.
-    explicit RawClient(quint16 port, int receiveBufferSize = 0);
+    explicit RawClient(quint16 port, int receiveBufferSize = 0)
+        : m_fd(connectLoopback(port, receiveBufferSize))
+    {}
     ~RawClient() { close(); }
     RawClient(const RawClient &) = delete;
     RawClient &operator=(const RawClient &) = delete;

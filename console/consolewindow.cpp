@@ -1,0 +1,253 @@
+#include "consolewindow.h"
+
+#include "chatlink/block.h"
+#include "chatlink/chatserver.h"
+#include "emptyonclick.h"
+#include "fixedwindow.h"
+#include "guard.h"
+#include "statusclock.h"
+#include "ui_consolewindow.h"
+#include "websearch.h"
+#include "wording.h"
+
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr QPoint kFramePosition(196, 67);
+constexpr int kClockIntervalMs = 1000;
+
+// Entries the operator adds get an icon of their own, unlike any role; selected, every entry
+// shows the first role icon, as the presets do.
+QIcon friendIcon()
+{
+    QIcon icon(u":/halcyra/roles/friend.png"_s);
+    icon.addFile(u":/halcyra/roles/role00.png"_s, QSize(), QIcon::Selected);
+    return icon;
+}
+
+} // namespace
+
+ConsoleWindow::ConsoleWindow(chatlink::ChatServer &server, QWidget *parent)
+    : QWidget(parent, uisupport::kFixedDialogFrame), m_server(server),
+      m_ui(std::make_unique<Ui::ConsoleWindow>()),
+      m_openUrl([](const QUrl &url) { return QDesktopServices::openUrl(url); }),
+      m_link(server, *this, *this, *this)
+{
+    m_ui->setupUi(this);
+    uisupport::fixWindow(*this, kFramePosition);
+
+    const auto addPanel = [this](const QString &name, int width) {
+        auto *panel = new QLabel(m_ui->statusBar);
+        panel->setObjectName(name);
+        panel->setFixedWidth(width);
+        m_ui->statusBar->addWidget(panel);
+        return panel;
+    };
+    addPanel(u"versionPanel"_s, 170)->setText(u"Halcyra V.10"_s);
+    m_datePanel = addPanel(u"datePanel"_s, 100);
+    m_timePanel = addPanel(u"timePanel"_s, 50);
+
+    for (QLineEdit *field : {m_ui->nicknameField, m_ui->contactField, m_ui->searchField})
+        uisupport::emptyOnClick(*field);
+    m_ui->chatEntry->installEventFilter(this);
+    uisupport::connectGuarded(m_ui->sendButton, &QPushButton::clicked, this,
+                              &ConsoleWindow::sendClicked);
+    connect(m_ui->composeButton, &QPushButton::clicked, this, &ConsoleWindow::composeRequested);
+    uisupport::connectGuarded(m_ui->searchButton, &QPushButton::clicked, this,
+                              &ConsoleWindow::searchClicked);
+
+    m_contactMenu = new QMenu(this);
+    m_contactMenu->setObjectName(u"contactMenu"_s);
+    uisupport::connectGuarded(m_contactMenu->addAction(u"친구추가"_s), &QAction::triggered, this,
+                              &ConsoleWindow::addContact);
+    uisupport::connectGuarded(m_contactMenu->addAction(u"친구삭제"_s), &QAction::triggered, this,
+                              &ConsoleWindow::deleteContact);
+    connect(m_ui->contactTree, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
+        m_contactMenu->popup(m_ui->contactTree->viewport()->mapToGlobal(at));
+    });
+    // The menu acts on the selected entry: a right click opens it without selecting.
+    m_ui->contactTree->viewport()->installEventFilter(this);
+
+    m_chatLog = std::make_unique<console::ChatLog>(*m_ui->chatLog);
+
+    // Precise: a coarse timer may come up to 5% of its interval late by design.
+    m_clock.setObjectName(u"clockTimer"_s);
+    m_clock.setTimerType(Qt::PreciseTimer);
+    m_clock.setInterval(kClockIntervalMs);
+    connect(&m_clock, &QTimer::timeout, this, &ConsoleWindow::updateClock);
+    m_clock.start();
+    updateClock();
+}
+
+ConsoleWindow::~ConsoleWindow() = default;
+
+void ConsoleWindow::logChatLine()
+{
+    m_chatLog->appendNow(m_ui->nicknameField->text() + QLatin1Char(chatlink::kNameSeparator) +
+                         m_ui->chatEntry->text());
+}
+
+void ConsoleWindow::sendClicked()
+{
+    if (!m_ui->directMode->isChecked() && !m_ui->fullSendMode->isChecked()) {
+        uisupport::messageBox(console::wording::chooseChatMode);
+        m_ui->chatEntry->clear();
+        return;
+    }
+    // The chat link fails before sending anything, and then the line is neither logged nor
+    // cleared: a refused line stays in the entry exactly as typed.
+    const QString name = m_ui->nicknameField->text();
+    const QString line = m_ui->chatEntry->text();
+    if (m_ui->fullSendMode->isChecked()) {
+        if (m_link.sendChatLineToAll(name, line) == 0) {
+            uisupport::messageBox(console::wording::noClientConnected);
+            return;
+        }
+    } else {
+        m_link.sendChatLine(name, line);
+    }
+    logChatLine();
+    m_ui->chatEntry->clear();
+}
+
+void ConsoleWindow::enterPressed()
+{
+    if (!m_server.isListening())
+        return;
+    m_link.sendChatTextToFirst(m_ui->nicknameField->text(), m_ui->chatEntry->text());
+    logChatLine();
+    m_ui->chatEntry->clear();
+}
+
+void ConsoleWindow::searchClicked()
+{
+    const QUrl address = console::searchAddress(m_ui->searchField->text());
+    if (!m_openUrl(address))
+        uisupport::messageBox(console::wording::browserNotOpened(address.toString()));
+}
+
+void ConsoleWindow::addContact()
+{
+    auto *entry = new QTreeWidgetItem(QStringList{m_ui->contactField->text()});
+    entry->setIcon(0, friendIcon());
+    entry->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemIsEnabled);
+    const QList<QTreeWidgetItem *> selected = m_ui->contactTree->selectedItems();
+    QTreeWidgetItem *parent = selected.isEmpty() ? nullptr : selected.first()->parent();
+    if (parent)
+        parent->addChild(entry);
+    else
+        m_ui->contactTree->addTopLevelItem(entry);
+}
+
+void ConsoleWindow::deleteContact()
+{
+    const QList<QTreeWidgetItem *> selected = m_ui->contactTree->selectedItems();
+    if (!selected.isEmpty())
+        delete selected.first();
+}
+
+void ConsoleWindow::updateClock()
+{
+    const console::ClockTexts texts = console::clockTexts(QDateTime::currentDateTime());
+    m_datePanel->setText(texts.date);
+    m_timePanel->setText(texts.time);
+}
+
+void ConsoleWindow::appendRow(const QString &text)
+{
+    m_ui->clientList->addItem(text);
+}
+
+void ConsoleWindow::removeRow(int row)
+{
+    // Left alone, the list would make a neighbour current, and perhaps selected, and the
+    // operator's next line would go to a student they never picked: whatever was selected apart
+    // from the removed row stays so, and nothing else becomes selected.
+    QListWidget &list = *m_ui->clientList;
+    QListWidgetItem *const removed = list.item(row);
+    QListWidgetItem *kept = nullptr;
+    for (QListWidgetItem *item : list.selectedItems()) {
+        if (item != removed)
+            kept = item;
+    }
+    delete list.takeItem(row);
+    list.setCurrentItem(kept, QItemSelectionModel::ClearAndSelect);
+}
+
+int ConsoleWindow::selectedRow() const
+{
+    const QList<QListWidgetItem *> selected = m_ui->clientList->selectedItems();
+    return selected.isEmpty() ? -1 : m_ui->clientList->row(selected.first());
+}
+
+void ConsoleWindow::appendChatLine(const QString &line)
+{
+    m_chatLog->append(line);
+}
+
+void ConsoleWindow::presentMessage(const QString &message)
+{
+    emit messageArrived(message);
+}
+
+void ConsoleWindow::clientConnected(const QString &)
+{
+    uisupport::messageBox(console::wording::clientConnected);
+}
+
+void ConsoleWindow::networkSetupError()
+{
+    uisupport::messageBox(console::wording::networkSetupError);
+}
+
+void ConsoleWindow::socketError(const QString &text)
+{
+    uisupport::errorBox(text);
+}
+
+void ConsoleWindow::clientDropped(const QString &address)
+{
+    uisupport::messageBox(console::wording::clientDropped(address));
+}
+
+QString ConsoleWindow::contactName() const
+{
+    return m_ui->contactField->text();
+}
+
+void ConsoleWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!event->spontaneous())
+        emit shown();
+}
+
+void ConsoleWindow::closeEvent(QCloseEvent *event)
+{
+    emit closing();
+    QWidget::closeEvent(event);
+}
+
+bool ConsoleWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_ui->contactTree->viewport()) {
+        const auto type = event->type();
+        return (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
+                type == QEvent::MouseButtonDblClick) &&
+               static_cast<QMouseEvent *>(event)->button() == Qt::RightButton;
+    }
+    if (watched == m_ui->chatEntry && event->type() == QEvent::KeyPress) {
+        const auto key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter)
+            uisupport::guarded([this] { enterPressed(); });
+    }
+    return QWidget::eventFilter(watched, event);
+}

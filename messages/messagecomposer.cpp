@@ -1,0 +1,44 @@
+#include "messagecomposer.h"
+
+#include "chatlink/chatlink.h"
+#include "fixedwindow.h"
+#include "guard.h"
+#include "ui_messagecomposer.h"
+
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+MessageComposer::MessageComposer(chatlink::ChatLink &link, std::function<QString()> contactName,
+                                 QWidget *parent)
+    : QWidget(parent, uisupport::kFixedDialogFrame), m_link(link),
+      m_contactName(std::move(contactName)), m_ui(std::make_unique<Ui::MessageComposer>())
+{
+    m_ui->setupUi(this);
+    uisupport::fixWindow(*this, {457, 302});
+    uisupport::connectGuarded(m_ui->sendButton, &QPushButton::clicked, this,
+                              &MessageComposer::sendClicked);
+    uisupport::connectGuarded(m_ui->clearButton, &QPushButton::clicked, this,
+                              &MessageComposer::clearClicked);
+}
+
+MessageComposer::~MessageComposer() = default;
+
+void MessageComposer::sendClicked()
+{
+    m_link.sendMessage(m_contactName(), m_ui->messageBody->toPlainText());
+    m_ui->messageBody->clear();
+    hide();
+}
+
+void MessageComposer::clearClicked()
+{
+    m_ui->messageBody->clear();
+}
+
+void MessageComposer::openEmpty()
+{
+    m_ui->messageBody->clear();
+    show();
+    raise();
+    activateWindow();
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QWidget>
+#include <memory>
+
+namespace Ui {
+class MessageViewer;
+}
+
+// The message viewer: shows the messages clients send; its button starts a reply.
+class MessageViewer : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // The viewer keeps this many lines, dropping the oldest, so a flood of messages cannot grow
+    // memory without bound.
+    static constexpr int kMaxLines = 10000;
+
+    explicit MessageViewer(QWidget *parent = nullptr);
+    ~MessageViewer() override;
+
+    // A message from a client: confirmed in a "Message" box, then shown in front; CR LF pairs in
+    // it start new lines. It replaces the messages shown only when no box is open, so no message
+    // goes before the operator could read it. Past the box cap it joins at once, without a box.
+    void present(const QString &message);
+    QString text() const;
+
+signals:
+    // The operator wants to answer: the viewer has emptied and hidden itself.
+    void replyRequested();
+
+private slots:
+    void replyClicked();
+
+private:
+    void append(const QString &message);
+
+    std::unique_ptr<Ui::MessageViewer> m_ui;
+    qsizetype m_droppedLines = 0;
+};

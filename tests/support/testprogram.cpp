@@ -1,0 +1,85 @@
+#include "testprogram.h"
+
+#include "fonts.h"
+
+#include <QApplication>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+
+BoxWatcher::BoxWatcher()
+{
+    qApp->installEventFilter(this);
+    m_timer.setInterval(5);
+    connect(&m_timer, &QTimer::timeout, this, &BoxWatcher::poll);
+    m_timer.start();
+}
+
+bool BoxWatcher::eventFilter(QObject *watched, QEvent *event)
+{
+    // Seen as each box shows, so that the last one seen is the innermost.
+    auto *box = qobject_cast<QMessageBox *>(watched);
+    if (box && event->type() == QEvent::Show && !m_seen.contains(box)) {
+        m_seen.append(box);
+        texts.append(box->text());
+        if (box->icon() == QMessageBox::Critical)
+            errors.append(box->text());
+        mostOpen = qMax(mostOpen, visible());
+    }
+    return false;
+}
+
+void BoxWatcher::poll()
+{
+    if (holdWhile && holdWhile())
+        return;
+    // The click is a timer's own: the window system's delivery runs the event loop, which may
+    // open a box inside it, and a poll that stayed inside would dismiss nothing more.
+    if (QPointer<QMessageBox> top = topBox()) {
+        QTimer::singleShot(0, this, [top] {
+            if (top && top->isVisible())
+                clickThroughWindow(*top->button(QMessageBox::Ok));
+        });
+    }
+}
+
+int BoxWatcher::visible() const
+{
+    return int(std::count_if(m_seen.cbegin(), m_seen.cend(), [](const QPointer<QMessageBox> &box) {
+        return box && box->isVisible();
+    }));
+}
+
+QMessageBox *BoxWatcher::topBox() const
+{
+    // Boxes nest: the innermost open box is the last one opened that is still visible.
+    for (auto it = m_seen.crbegin(); it != m_seen.crend(); ++it) {
+        if (*it && (*it)->isVisible())
+            return *it;
+    }
+    return nullptr;
+}
+
+TestProgram::TestProgram(int splashMs) : program(0, splashMs)
+{
+    console::installFontSubstitutes();
+    program.splash().show();
+    if (splashMs == 0 && !(QTest::qWaitFor([this] { return console().isVisible(); }) &&
+                           QTest::qWaitForWindowExposed(&console())))
+        qWarning("the console was never shown");
+}
+
+std::unique_ptr<RawClient> TestProgram::connectListed()
+{
+    return ::connectListed(program.server().serverPort(), [this] { return clientList().count(); });
+}
+
+void clickThroughWindow(QWidget &widget, Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
+                        QPoint at)
+{
+    if (at == QPoint(-1, -1))
+        at = widget.rect().center();
+    QTest::mouseClick(widget.window()->windowHandle(), button, modifiers,
+                      widget.mapTo(widget.window(), at));
+}
