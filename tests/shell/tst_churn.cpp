@@ -8,7 +8,6 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -19,7 +18,6 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
-#include <QTreeWidget>
 #include <chrono>
 #include <optional>
 
@@ -174,21 +172,14 @@ void TestChurn::blockedWindowsTakeNoInput_data()
     QTest::newRow("input method text") << u"input method"_s;
     QTest::newRow("a drop") << u"drop"_s;
     QTest::newRow("a key brings the box forward") << u"key"_s;
-    QTest::newRow("a menu open when the box opens") << u"menu"_s;
 }
 
 void TestChurn::blockedWindowsTakeNoInput()
 {
     QFETCH(QString, input);
     QLineEdit &entry = m_program->chatEntry();
-    QMenu &menu = control<QMenu>(m_program->console(), "contactMenu");
-    if (input == u"menu") {
-        QTreeWidget &tree = m_program->contactTree();
-        clickThroughWindow(*tree.viewport(), Qt::RightButton);
-        QTRY_VERIFY(menu.isVisible());
-    }
-    // Done while the client's confirmation box is open; true when the box, or the menu, did
-    // what the operator expects.
+    // Done while the client's confirmation box is open; true when the box did what the operator
+    // expects.
     std::optional<bool> answered;
     m_boxes->holdWhile = [&] {
         if (!m_boxes->topBox() || answered)
@@ -206,7 +197,7 @@ void TestChurn::blockedWindowsTakeNoInput()
             QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
             QApplication::sendEvent(&entry, &drop);
             answered = true;
-        } else if (input == u"key") {
+        } else {
             m_program->console().activateWindow();
             const bool active = QTest::qWaitFor(
                 [&] { return QApplication::activeWindow() == &m_program->console(); });
@@ -214,9 +205,6 @@ void TestChurn::blockedWindowsTakeNoInput()
             answered = active && QTest::qWaitFor([&] {
                            return QApplication::activeWindow() == m_boxes->topBox();
                        });
-        } else {
-            QTest::keyClick(&menu, Qt::Key_Escape);
-            answered = QTest::qWaitFor([&] { return !menu.isVisible(); });
         }
         return false;
     };
