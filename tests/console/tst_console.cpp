@@ -7,6 +7,7 @@
 #include "testprogram.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QGroupBox>
 #include <QInputMethodEvent>
 #include <QLabel>
@@ -60,10 +61,8 @@ private slots:
     void contactTree();
     void clockTexts_data();
     void clockTexts();
-    void sendsExactBytes_data();
-    void sendsExactBytes();
-    void refusedSendKeepsWhatWasTyped_data();
-    void refusedSendKeepsWhatWasTyped();
+    void sending_data();
+    void sending();
     void messageWindowsRoundTrip();
     void tabLeavesTheMemos();
 
@@ -75,14 +74,6 @@ private:
         QInputMethodEvent typed;
         typed.setCommitString(text);
         QApplication::sendEvent(&field, &typed);
-    }
-    // Types a chat line as "kim", choosing a mode (none as at start-up).
-    void typeLine(QRadioButton *mode, const QString &line)
-    {
-        if (mode)
-            QTest::mouseClick(mode, Qt::LeftButton);
-        type(m_program->nicknameField(), u"kim"_s);
-        type(m_program->chatEntry(), line);
     }
     // The next bytes a client receives are what it was sent and then a marker: nothing else came.
     QByteArray receivedBeforeMarker(RawClient &client, int row, qsizetype size)
@@ -330,144 +321,121 @@ void TestConsole::clockTexts()
              qPrintable(texts.time));
 }
 
-void TestConsole::sendsExactBytes_data()
+void TestConsole::sending_data()
 {
+    // Two clients, the second selected, when a send is to succeed; one or none, nothing selected,
+    // when it is refused. Either way the clients receive exactly the bytes given.
     QTest::addColumn<QString>("how");
     QTest::addColumn<QString>("text");
-    QTest::addColumn<QByteArray>("wire");
+    QTest::addColumn<QByteArray>("first");
+    QTest::addColumn<QByteArray>("second");
     QTest::addColumn<QString>("logged");
-    QTest::newRow("Direct: a whole block")
-        << u"direct"_s << u"hello"_s << filledBlock("Mkim:hello") << u"kim:hello"_s;
-    QTest::newRow("Direct: Hangul in code page 949")
-        << u"direct"_s << u"안녕"_s << filledBlock("Mkim:\xBE\xC8\xB3\xE7") << u"kim:안녕"_s;
-    QTest::newRow("Enter: the text alone")
-        << u"enter"_s << u"hello"_s << "Mkim:hello"_ba << u"kim:hello"_s;
-    QTest::newRow("composer: lines joined by CR LF")
-        << u"composer"_s << u"a\nb"_s << filledBlock("SInput Data:a\r\nb") << QString();
-    QTest::newRow("Full Send: every client")
-        << u"all"_s << u"to all"_s << filledBlock("Mkim:to all") << u"kim:to all"_s;
-}
-
-void TestConsole::sendsExactBytes()
-{
-    QFETCH(QString, how);
-    QFETCH(QString, text);
-    QFETCH(QByteArray, wire);
-    QFETCH(QString, logged);
-    auto first = m_program->connectListed();
-    auto second = m_program->connectListed();
-    QVERIFY(first && second);
-    QListWidget &list = m_program->clientList();
-    QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
-                      list.visualItemRect(list.item(1)).center());
-    typeLine(how == u"all" ? &m_program->fullSendMode() : &m_program->directMode(), text);
-    if (how == u"enter") {
-        QTest::keyClick(&m_program->chatEntry(), Qt::Key_Return);
-    } else if (how == u"composer") {
-        QTest::mouseClick(&m_program->composeButton(), Qt::LeftButton);
-        QTest::keyClicks(&m_program->composerBody(), u"a"_s);
-        QTest::keyClick(&m_program->composerBody(), Qt::Key_Return);
-        QTest::keyClicks(&m_program->composerBody(), u"b"_s);
-        QTest::mouseClick(&m_program->composerSend(), Qt::LeftButton);
-        QVERIFY(!m_program->program.composer().isVisible());
-    } else {
-        QTest::mouseClick(&m_program->sendButton(), Qt::LeftButton);
-    }
-    // Enter goes to the first client, Full Send to both, the others to the selected one.
-    const bool toFirst = how == u"enter" || how == u"all";
-    const bool toSecond = how != u"enter";
-    QCOMPARE(receivedBeforeMarker(*first, 0, toFirst ? wire.size() : 0),
-             toFirst ? wire : QByteArray());
-    QCOMPARE(receivedBeforeMarker(*second, 1, toSecond ? wire.size() : 0),
-             toSecond ? wire : QByteArray());
-    QCOMPARE(m_program->chatLog().toPlainText(), logged);
-    QVERIFY(m_program->chatEntry().text().isEmpty() || how == u"composer");
-}
-
-void TestConsole::refusedSendKeepsWhatWasTyped_data()
-{
-    QTest::addColumn<QString>("how");
-    QTest::addColumn<int>("clients");
-    QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("box");
-    QTest::addColumn<QString>("kept");
+    const QByteArray hello = filledBlock("Mkim:hello");
     const QString tooLong(101, u'x');
     const QString tooLongBox = u"메시지가 너무 깁니다 (최대 100바이트)"_s;
     const QString control = u"보낼 수 없는 제어 문자가 있습니다"_s;
     const QString noRow = u"List index out of bounds (-1)"_s;
-    QTest::newRow("no chat mode") << u"none"_s << 1 << u"hi"_s << u"채팅을 선택해주세요 ^_^"_s
-                                  << QString();
-    QTest::newRow("Direct, nothing selected") << u"direct"_s << 1 << u"hi"_s << noRow << u"hi"_s;
+    QTest::newRow("Direct") << u"direct"_s << u"hello"_s << ""_ba << hello << u"kim:hello"_s
+                            << QString();
+    QTest::newRow("Direct, Hangul in code page 949")
+        << u"direct"_s << u"안녕"_s << ""_ba << filledBlock("Mkim:\xBE\xC8\xB3\xE7")
+        << u"kim:안녕"_s << QString();
+    QTest::newRow("Enter: the text alone to the first client")
+        << u"enter"_s << u"hello"_s << "Mkim:hello"_ba
+        << ""_ba << u"kim:hello"_s << QString();
+    QTest::newRow("Full Send") << u"all"_s << u"hello"_s << hello << hello << u"kim:hello"_s
+                               << QString();
+    QTest::newRow("composer: lines joined by CR LF")
+        << u"composer"_s << u"a\nb"_s << ""_ba << filledBlock("SInput Data:a\r\nb") << QString()
+        << QString();
+    QTest::newRow("no chat mode") << u"none"_s << u"hi"_s << ""_ba
+                                  << ""_ba << QString() << u"채팅을 선택해주세요 ^_^"_s;
+    QTest::newRow("Direct, nothing selected") << u"direct"_s << u"hi"_s << ""_ba
+                                              << ""_ba << QString() << noRow;
     QTest::newRow("Direct, the selected client left")
-        << u"left"_s << 1 << u"hi"_s << noRow << u"hi"_s;
+        << u"direct, selected left"_s << u"hi"_s << ""_ba
+        << ""_ba << QString() << noRow;
     QTest::newRow("Direct, the current but unselected client left")
-        << u"unselected left"_s << 1 << u"hi"_s << noRow << u"hi"_s;
-    QTest::newRow("Direct, too long") << u"direct"_s << 1 << tooLong << tooLongBox << tooLong;
-    QTest::newRow("Direct, a zero character")
-        << u"direct"_s << 1 << u"a\0b"_s << control << u"a\0b"_s;
+        << u"direct, unselected left"_s << u"hi"_s << ""_ba
+        << ""_ba << QString() << noRow;
+    QTest::newRow("Direct, too long") << u"direct"_s << tooLong << ""_ba
+                                      << ""_ba << QString() << tooLongBox;
+    QTest::newRow("Direct, a zero character") << u"direct"_s << u"a\0b"_s << ""_ba
+                                              << ""_ba << QString() << control;
     QTest::newRow("Full Send, nobody connected")
-        << u"all"_s << 0 << u"hi"_s << u"연결된 접속자가 없습니다 "_s << u"hi"_s;
+        << u"all, nobody"_s << u"hi"_s << ""_ba
+        << ""_ba << QString() << u"연결된 접속자가 없습니다 "_s;
     QTest::newRow("Enter, nobody connected")
-        << u"enter"_s << 0 << u"hi"_s << u"List index out of bounds (0)"_s << u"hi"_s;
-    QTest::newRow("Enter, a tab") << u"enter"_s << 1 << u"a\tb"_s << control << u"a\tb"_s;
-    QTest::newRow("composer, nothing selected")
-        << u"composer"_s << 1 << u"a\nb"_s << noRow << u"a\nb"_s;
-    QTest::newRow("composer, too long") << u"composer"_s << 1 << tooLong << tooLongBox << tooLong;
-    QTest::newRow("composer, a zero character")
-        << u"composer"_s << 1 << u"a\0b"_s << control << u"a\0b"_s;
+        << u"enter, nobody"_s << u"hi"_s << ""_ba
+        << ""_ba << QString() << u"List index out of bounds (0)"_s;
+    QTest::newRow("Enter, a tab") << u"enter"_s << u"a\tb"_s << ""_ba
+                                  << ""_ba << QString() << control;
+    QTest::newRow("composer, nothing selected") << u"composer"_s << u"a\nb"_s << ""_ba
+                                                << ""_ba << QString() << noRow;
+    QTest::newRow("composer, too long") << u"composer"_s << tooLong << ""_ba
+                                        << ""_ba << QString() << tooLongBox;
+    QTest::newRow("composer, a zero character") << u"composer"_s << u"a\0b"_s << ""_ba
+                                                << ""_ba << QString() << control;
 }
 
-void TestConsole::refusedSendKeepsWhatWasTyped()
+void TestConsole::sending()
 {
     QFETCH(QString, how);
-    QFETCH(int, clients);
     QFETCH(QString, text);
+    QFETCH(QByteArray, first);
+    QFETCH(QByteArray, second);
+    QFETCH(QString, logged);
     QFETCH(QString, box);
-    QFETCH(QString, kept);
-    auto client = clients ? m_program->connectListed() : nullptr;
     QListWidget &list = m_program->clientList();
     const auto clickRow = [&](int row, Qt::KeyboardModifiers modifiers = {}) {
         clickThroughWindow(*list.viewport(), Qt::LeftButton, modifiers,
                            list.visualItemRect(list.item(row)).center());
     };
+    std::vector<std::unique_ptr<RawClient>> clients;
+    for (int i = how.endsWith(u"nobody") ? 0 : box.isEmpty() ? 2 : 1; i > 0; --i)
+        clients.push_back(m_program->connectListed());
+    if (box.isEmpty())
+        clickRow(1);
     if (how.endsWith(u"left")) {
-        // When the row leaves, the selection moves to no other client; clicked with Ctrl a
-        // second time, the row is current but no longer selected.
-        auto leaving = m_program->connectListed();
-        clickRow(0);
-        if (how.startsWith(u"unselected"))
-            clickRow(0, Qt::ControlModifier);
-        client.swap(leaving);
-        leaving->close();
+        // When its row goes, the selection moves to no other client. Clicked with Ctrl a second
+        // time, the row is current but no longer selected.
+        auto leaver = m_program->connectListed();
+        clickRow(1);
+        if (how.contains(u"unselected"))
+            clickRow(1, Qt::ControlModifier);
+        leaver->close();
         QTRY_COMPARE(list.count(), 1);
-        how = u"direct"_s;
     }
-    if (how == u"composer" && text != u"a\nb")
-        clickRow(0);
     const qsizetype boxes = m_program->boxes.texts.size();
-    QRadioButton *mode = how == u"none"  ? nullptr
-                         : how == u"all" ? &m_program->fullSendMode()
-                                         : &m_program->directMode();
-    typeLine(mode, how == u"composer" ? u"typed"_s : QString());
+    if (!how.startsWith(u"none"))
+        QTest::mouseClick(how.startsWith(u"all") ? &m_program->fullSendMode()
+                                                 : &m_program->directMode(),
+                          Qt::LeftButton);
+    type(m_program->nicknameField(), u"kim"_s);
     // Pasted: the keyboard cannot type every character that must be refused.
-    QLineEdit &entry = m_program->chatEntry();
-    QPlainTextEdit &body = m_program->composerBody();
-    if (how == u"composer") {
+    QApplication::clipboard()->setText(text);
+    QWidget &field = how == u"composer" ? static_cast<QWidget &>(m_program->composerBody())
+                                        : m_program->chatEntry();
+    if (how == u"composer")
         QTest::mouseClick(&m_program->composeButton(), Qt::LeftButton);
-        body.setPlainText(text);
-        QTest::mouseClick(&m_program->composerSend(), Qt::LeftButton);
-    } else {
-        entry.setText(text);
-        if (how == u"enter")
-            QTest::keyClick(&entry, Qt::Key_Return);
-        else
-            QTest::mouseClick(&m_program->sendButton(), Qt::LeftButton);
-    }
-    QTRY_COMPARE(m_program->boxes.texts.sliced(boxes), QStringList{box});
-    QCOMPARE(how == u"composer" ? body.toPlainText() : entry.text(), kept);
-    QVERIFY(m_program->chatLog().toPlainText().isEmpty());
-    if (client)
-        QCOMPARE(receivedBeforeMarker(*client, 0, 0), QByteArray());
+    QTest::keyClick(&field, Qt::Key_V, Qt::ControlModifier);
+    if (how.startsWith(u"enter"))
+        QTest::keyClick(&field, Qt::Key_Return);
+    else
+        QTest::mouseClick(how == u"composer" ? &m_program->composerSend()
+                                             : &m_program->sendButton(),
+                          Qt::LeftButton);
+
+    QTRY_COMPARE(m_program->boxes.texts.sliced(boxes),
+                 box.isEmpty() ? QStringList() : QStringList{box});
+    const QString kept = how == u"composer" ? m_program->composerBody().toPlainText()
+                                            : m_program->chatEntry().text();
+    QCOMPARE(kept, box.isEmpty() || how == u"none" ? QString() : text);
+    QCOMPARE(m_program->chatLog().toPlainText(), logged);
+    for (int row = 0; row < int(clients.size()); ++row)
+        QCOMPARE(receivedBeforeMarker(*clients[size_t(row)], row, (row ? second : first).size()),
+                 row ? second : first);
 }
 
 void TestConsole::messageWindowsRoundTrip()
