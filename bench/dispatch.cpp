@@ -72,7 +72,8 @@ void Load::go()
 
 bool Load::finish(int timeoutMs)
 {
-    return m_process->waitForFinished(timeoutMs);
+    return m_process->waitForFinished(timeoutMs) &&
+           m_process->exitStatus() == QProcess::NormalExit && m_process->exitCode() == 0;
 }
 
 double processCpuSeconds()

@@ -17,6 +17,7 @@ public:
     // Waits until its clients are connected.
     bool ready();
     void go();
+    // Waits for it to end; true when it did and every client sent all it had to.
     bool finish(int timeoutMs = 60000);
 
 private:

@@ -25,8 +25,10 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cstdio>
+#include <dirent.h>
 #include <memory>
 #include <netinet/in.h>
+#include <string_view>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
@@ -187,6 +189,140 @@ Memory memory(const QString &program, const QStringList &arguments, int clients)
     process.waitForFinished();
     waitUntil([] { return !portAccepts(); }, 5000);
     return m;
+}
+
+// --- the whole program against the bare reader -----------------------------------------------
+
+// CPU time of every thread of the process, in ns: schedstat counts it exactly, where
+// /proc/<pid>/stat only counts 10 ms ticks.
+std::int64_t processCpuNs(qint64 pid)
+{
+    std::int64_t sum = 0;
+    const QByteArray tasks = u"/proc/%1/task"_s.arg(pid).toLocal8Bit();
+    DIR *dir = ::opendir(tasks.constData());
+    if (!dir)
+        return 0;
+    while (const dirent *entry = ::readdir(dir)) {
+        if (entry->d_name[0] == '.')
+            continue;
+        QFile schedstat(QString::fromLocal8Bit(tasks + '/' + entry->d_name + "/schedstat"));
+        if (schedstat.open(QIODevice::ReadOnly))
+            sum += schedstat.readAll().split(' ').first().toLongLong();
+    }
+    ::closedir(dir);
+    return sum;
+}
+
+int openSockets(qint64 pid)
+{
+    int count = 0;
+    const QByteArray fds = u"/proc/%1/fd"_s.arg(pid).toLocal8Bit();
+    DIR *dir = ::opendir(fds.constData());
+    if (!dir)
+        return 0;
+    while (const dirent *entry = ::readdir(dir)) {
+        char target[64];
+        const ssize_t n =
+            ::readlink((fds + '/' + entry->d_name).constData(), target, sizeof target - 1);
+        count += n > 0 && std::string_view(target, size_t(n)).starts_with("socket:");
+    }
+    ::closedir(dir);
+    return count;
+}
+
+QByteArray xdotool(const QStringList &arguments)
+{
+    QProcess p;
+    p.start(u"xdotool"_s, arguments);
+    p.waitForFinished();
+    return p.readAllStandardOutput();
+}
+
+// The visible windows whose title is exactly the given one.
+QList<QByteArray> visibleWindows(const QString &title)
+{
+    QList<QByteArray> ids =
+        xdotool({u"search"_s, u"--onlyvisible"_s, u"--name"_s, u'^' + title + u'$'}).split('\n');
+    ids.removeIf([](const QByteArray &id) { return id.isEmpty(); });
+    return ids;
+}
+
+// Presses Return on the boxes until none has been open for half a second.
+void dismissBoxes()
+{
+    QElapsedTimer quiet;
+    quiet.start();
+    while (quiet.elapsed() < 500) {
+        const QList<QByteArray> boxes = visibleWindows(u"halcyra-server"_s);
+        if (boxes.isEmpty()) {
+            QThread::msleep(50);
+            continue;
+        }
+        xdotool({u"windowfocus"_s, u"--sync"_s, QString::fromLatin1(boxes.last()), u"key"_s,
+                 u"Return"_s});
+        quiet.restart();
+    }
+}
+
+// Waits until the process uses less than 2 % of a core, so that what came before is done.
+void waitForQuiet(qint64 pid)
+{
+    std::int64_t last = processCpuNs(pid);
+    for (int i = 0; i < 100; ++i) {
+        QThread::msleep(50);
+        const std::int64_t now = processCpuNs(pid);
+        if (now - last < 1'000'000)
+            return;
+        last = now;
+    }
+}
+
+struct WholeProgram
+{
+    bool measured = false;
+    double seconds = 0;
+    double cpuSeconds = 0;
+};
+
+// halcyra-server, its console showing the chat log and no box open, read by the flood of
+// measure 1; the flood is over when the generator ends, that is when the server has read every
+// block and closed every connection.
+WholeProgram wholeProgram(int clients, int blocks)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    process.start(QStringLiteral(HALCYRA_SERVER));
+    const qint64 pid = process.processId();
+    WholeProgram w;
+    waitUntil([] { return portAccepts(); }, 10000);
+    // The console follows the splash after 4 s.
+    waitUntil([] { return !visibleWindows(u"Halcyra  Server"_s).isEmpty(); }, 10000);
+    dismissBoxes();
+    const int socketsBefore = openSockets(pid);
+    Load load({u"flood"_s, QString::number(kPort), QString::number(clients),
+               QString::number(blocks), u"0"_s});
+    // Eight boxes nest as the clients come; the rest are not raised.
+    if (load.ready() &&
+        waitUntil([&] { return openSockets(pid) == socketsBefore + clients; }, 20000)) {
+        dismissBoxes();
+        waitForQuiet(pid);
+        if (!visibleWindows(u"Halcyra  Server"_s).isEmpty()) {
+            const std::int64_t cpuStart = processCpuNs(pid);
+            QElapsedTimer clock;
+            clock.start();
+            load.go();
+            w.measured = load.finish(120000);
+            w.seconds = double(clock.nsecsElapsed()) / 1e9;
+            waitForQuiet(pid); // the chat log's last lines
+            w.cpuSeconds = double(processCpuNs(pid) - cpuStart) / 1e9;
+        }
+    }
+    if (!w.measured)
+        std::fprintf(stderr, "measure 7: halcyra-server did not read the whole flood\n");
+    process.kill();
+    process.waitForFinished();
+    waitUntil([] { return !portAccepts(); }, 5000);
+    return w;
 }
 
 // --- the real windows in this process: throughput, latency, clock -----------------------------
@@ -393,6 +529,27 @@ int main(int argc, char *argv[])
                u"-"_s, true);
         report(u"6. chat link / bare epoll throughput"_s, QString::number(ratio, 'f', 2), u"1.00"_s,
                u">= 0.70"_s, ratio >= 0.7);
+    }
+
+    // 7. The whole program against the bare reader, on the same load.
+    if (wanted(7)) {
+        const WholeProgram whole = wholeProgram(clients, blocks);
+        const double total = double(clients) * blocks;
+        const double us = whole.cpuSeconds * 1e6 / total;
+        const double bareUs = bare.cpuSeconds * 1e6 / total;
+        const double ratio = us / bareUs;
+        const auto micro = [](double v) { return QString::number(v, 'f', v < 1 ? 2 : 1); };
+        report(u"7. whole program CPU per block / bare reader"_s,
+               whole.measured ? micro(us) + u" us vs "_s + micro(bareUs) + u" us = "_s +
+                                    QString::number(ratio, 'f', ratio < 10 ? 1 : 0) + u"x"_s
+                              : u"not measured"_s,
+               micro(bareUs) + u" us CPU/block (epoll)"_s, u"<= 3x"_s,
+               whole.measured && ratio <= 3);
+        report(u"7. whole program lines/s (%1 x %2)"_s.arg(clients).arg(blocks),
+               whole.measured ? QString::number(total / whole.seconds, 'f', 0) + u" lines/s"_s
+                              : u"not measured"_s,
+               QString::number(total / bare.seconds, 'f', 0) + u" blocks/s (epoll)"_s, u"-"_s,
+               whole.measured);
     }
 
     // The real windows in this process for the rest; the console shown, boxes answered.

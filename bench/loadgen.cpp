@@ -26,14 +26,17 @@ bool sendBlock(int fd, const QByteArray &text)
     return ::send(fd, block.data(), block.size(), MSG_NOSIGNAL) == chatlink::kBlockSize;
 }
 
-// Waits for the server to have read everything and to close, so no data is cut off.
-void finish(int fd)
+// Waits for the server to have read everything and to close, so no data is cut off. False when
+// the server reset the connection instead, as closing with data unread does.
+bool finish(int fd)
 {
     ::shutdown(fd, SHUT_WR);
     char drain[512];
-    while (::recv(fd, drain, sizeof drain, 0) > 0) {
+    ssize_t n = 0;
+    while ((n = ::recv(fd, drain, sizeof drain, 0)) > 0) {
     }
     ::close(fd);
+    return n == 0;
 }
 
 void readyThenWait()
@@ -111,9 +114,10 @@ int flood(quint16 port, int clients, int blocks, int rate)
             ::poll(waiting.data(), waiting.size(), 100);
         }
     }
+    bool allRead = true;
     for (const Client &client : all)
-        finish(client.fd);
-    return 0;
+        allRead = finish(client.fd) && allRead;
+    return allRead ? 0 : 1;
 }
 
 int probe(quint16 port, int count, int intervalUs)
@@ -130,8 +134,7 @@ int probe(quint16 port, int count, int intervalUs)
         if (!sendBlock(fd, "Mlat:" + QByteArray::number(qint64(monotonicNs()))))
             return 1;
     }
-    finish(fd);
-    return 0;
+    return finish(fd) ? 0 : 1;
 }
 
 } // namespace

@@ -2,7 +2,8 @@
 
 // Load generators, run as a child process of the benchmark so that the server's CPU and memory
 // are its own. Each connects its clients, prints "ready", waits for a line on standard input,
-// sends, and exits once the server has read everything.
+// sends, and exits once the server has read everything: with status 1 when a send failed or the
+// server reset a connection.
 
 #include <QStringList>
 #include <cstdint>

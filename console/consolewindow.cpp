@@ -37,7 +37,7 @@ QIcon friendIcon()
 
 ConsoleWindow::ConsoleWindow(chatlink::ChatServer &server, QWidget *parent)
     : QWidget(parent, uisupport::kFixedDialogFrame), m_server(server),
-      m_ui(std::make_unique<Ui::ConsoleWindow>()),
+      m_ui(std::make_unique<Ui::ConsoleWindow>()), m_clock(this),
       m_openUrl([](const QUrl &url) { return QDesktopServices::openUrl(url); }),
       m_link(server, *this, *this, *this)
 {

@@ -3,9 +3,9 @@
 # anything else is refused with status 2; a client whose connection fails at once ends with 1.
 # Usage: commandline.sh HALCYRA-SERVER HALCYRA-CLIENT VERSION
 set -u
-server=$1 client=$2 version=$3 failures=0
+server=$1 client=$2 version=$3
 
-# check STATUS TEXT COMMAND...: the command ends with STATUS and prints TEXT.
+# check STATUS TEXT COMMAND...: the command ends with STATUS and prints TEXT, or the test fails.
 check() {
     want=$1 text=$2
     shift 2
@@ -13,7 +13,7 @@ check() {
     got=$?
     [ "$got" -eq "$want" ] && printf '%s\n' "$out" | grep -qF -- "$text" && return
     printf 'FAIL: %s: status %s, not %s, or no "%s" in:\n%s\n' "$*" "$got" "$want" "$text" "$out"
-    failures=$((failures + 1))
+    exit 1
 }
 
 check 0 'Usage: halcyra-server' "$server" --help
@@ -23,4 +23,3 @@ check 2 "unexpected argument 'extra'" "$server" extra
 check 0 "halcyra-client $version" "$client" --version
 check 2 "Unknown option 'bogus'" "$client" --bogus
 check 1 'Network unreachable' timeout 10 "$client" 255.255.255.255
-[ "$failures" -eq 0 ]

@@ -10,7 +10,7 @@
 
 // Records everything the chat link shows. The confirmation of a new client returns at once
 // unless dismissWhen is set: then it stays open, running a nested loop as a modal box does, until
-// the condition holds.
+// the condition, asked first as the box opens, holds for the box's index (counting every notice).
 class FakeViews : public chatlink::ClientListView,
                   public chatlink::IncomingView,
                   public chatlink::OperatorNotices
@@ -37,13 +37,10 @@ public:
     QStringList chatLines;
     QStringList messages;
     QStringList notices; // "connected: <address>", "network setup", "dropped: <address>"
-    QStringList errors;  // socket errors' texts
-    int openBoxes = 0;
+    QStringList errors;
 
     // When set, chat lines go here instead of being recorded.
     std::function<void(const QString &)> onChatLine;
-    // Called with the confirmation's index (counting every notice) once it is open.
-    std::function<void(int)> onBoxShown;
     std::function<bool(int)> dismissWhen;
 };
 

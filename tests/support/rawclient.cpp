@@ -1,11 +1,8 @@
 #include "rawclient.h"
 
-#include "chatlink/block.h"
-
 #include <QTest>
 #include <arpa/inet.h>
 #include <cerrno>
-#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -14,58 +11,47 @@ int connectLoopback(quint16 port, int receiveBufferSize)
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (receiveBufferSize > 0)
         ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBufferSize, sizeof receiveBufferSize);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0)
+    const sockaddr_in address{
+        .sin_family = AF_INET, .sin_port = htons(port), .sin_addr = {htonl(INADDR_LOOPBACK)}};
+    if (::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0)
         return fd;
     ::close(fd);
     return -1;
 }
 
+RawClient::RawClient(quint16 port, int receiveBufferSize)
+    : m_fd(connectLoopback(port, receiveBufferSize))
+{
+    const timeval wait{5, 0};
+    ::setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+}
+
 void RawClient::send(QByteArrayView bytes)
 {
-    for (qsizetype done = 0; done < bytes.size();) {
-        const ssize_t n =
-            ::send(m_fd, bytes.data() + done, size_t(bytes.size() - done), MSG_NOSIGNAL);
-        if (n <= 0)
-            return;
-        done += n;
-    }
+    // A blocking send returns once it has taken every byte.
+    ::send(m_fd, bytes.data(), size_t(bytes.size()), MSG_NOSIGNAL);
 }
 
 QByteArray RawClient::receive(qsizetype size)
 {
-    QByteArray data;
-    char chunk[4096];
-    for (pollfd p{m_fd, POLLIN, 0}; data.size() < size && ::poll(&p, 1, 5000) > 0;) {
-        const ssize_t n = ::recv(m_fd, chunk, size_t(qMin<qsizetype>(4096, size - data.size())), 0);
-        if (n <= 0)
-            break;
-        data.append(chunk, n);
-    }
+    QByteArray data(size, '\0');
+    data.resize(qMax<qsizetype>(0, ::recv(m_fd, data.data(), size_t(size), MSG_WAITALL)));
     return data;
 }
 
 bool RawClient::peerClosed()
 {
-    char chunk[4096];
-    for (pollfd p{m_fd, POLLIN, 0}; ::poll(&p, 1, 5000) > 0;) {
-        const ssize_t n = ::recv(m_fd, chunk, sizeof chunk, MSG_DONTWAIT);
-        if (n == 0 || (n < 0 && errno == ECONNRESET))
-            return true;
-        if (n < 0 && errno != EAGAIN)
-            return false;
+    for (char chunk[4096];;) {
+        const ssize_t n = ::recv(m_fd, chunk, sizeof chunk, 0);
+        if (n <= 0)
+            return n == 0 || errno == ECONNRESET;
     }
-    return false;
 }
 
 void RawClient::close()
 {
     if (m_fd >= 0)
-        ::close(m_fd);
-    m_fd = -1;
+        ::close(std::exchange(m_fd, -1));
 }
 
 void RawClient::reset()
@@ -84,6 +70,5 @@ std::unique_ptr<RawClient> connectListed(quint16 port, const std::function<qsize
 
 QByteArray filledBlock(QByteArrayView text)
 {
-    const chatlink::Block block = chatlink::buildBlock(text);
-    return QByteArray(block.data(), block.size());
+    return text.toByteArray().leftJustified(100, '\0');
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QByteArrayView>
 #include <functional>
 #include <memory>
 
@@ -9,23 +8,19 @@
 // client that does not read back up quickly.
 int connectLoopback(quint16 port, int receiveBufferSize = 0);
 
-// A blocking client socket on 127.0.0.1. Connecting completes in the kernel's backlog, so tests
-// can connect and send without running the event loop that serves the server.
+// A blocking client on 127.0.0.1 whose reads wait at most 5 s. Connecting completes in the
+// kernel's backlog: tests connect and send without running the event loop that serves the server.
 class RawClient
 {
 public:
-    explicit RawClient(quint16 port, int receiveBufferSize = 0)
-        : m_fd(connectLoopback(port, receiveBufferSize))
-    {}
+    explicit RawClient(quint16 port, int receiveBufferSize = 0);
     ~RawClient() { close(); }
-    RawClient(const RawClient &) = delete;
-    RawClient &operator=(const RawClient &) = delete;
+    Q_DISABLE_COPY(RawClient)
 
-    bool isValid() const { return m_fd >= 0; }
     void send(QByteArrayView bytes);
-    // Up to size bytes, waiting at most 5 s for them; fewer when they did not come.
+    // Up to size bytes; fewer when they did not come.
     QByteArray receive(qsizetype size);
-    // True when the server closed the connection within 5 s; drops whatever came before.
+    // True when the server closed the connection; drops whatever came before.
     bool peerClosed();
     void close();
     // Closes with a reset (SO_LINGER 0) instead of an orderly close.

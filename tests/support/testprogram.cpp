@@ -3,9 +3,7 @@
 #include "fonts.h"
 
 #include <QApplication>
-#include <QListWidget>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QTest>
 
 BoxWatcher::BoxWatcher()
@@ -23,8 +21,6 @@ bool BoxWatcher::eventFilter(QObject *watched, QEvent *event)
     if (box && event->type() == QEvent::Show && !m_seen.contains(box)) {
         m_seen.append(box);
         texts.append(box->text());
-        if (box->icon() == QMessageBox::Critical)
-            errors.append(box->text());
         mostOpen = qMax(mostOpen, visible());
     }
     return false;

@@ -30,7 +30,6 @@ public:
     BoxWatcher();
 
     QStringList texts;  // every box seen, in order of appearance
-    QStringList errors; // the texts of the boxes with an error icon
     int mostOpen = 0;   // the most boxes open at once
     std::function<bool()> holdWhile;
 
