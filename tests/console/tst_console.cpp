@@ -230,8 +230,6 @@ void TestConsole::contactTree_data()
         << u"아이"_s << u"add"_s << u"교장선생님|교감선생님[아이*|new]|국어선생님"_s;
     QTest::newRow("delete with children")
         << u"교감선생님"_s << u"delete"_s << u"교장선생님|국어선생님*"_s;
-    QTest::newRow("delete, nothing selected")
-        << QString() << u"delete"_s << u"교장선생님|교감선생님[아이]|국어선생님"_s;
     QTest::newRow("rename") << u"교장선생님"_s << u"rename"_s
                             << u"new*|교감선생님[아이]|국어선생님"_s;
 }

@@ -29,8 +29,8 @@ class BoxWatcher : public QObject
 public:
     BoxWatcher();
 
-    QStringList texts;  // every box seen, in order of appearance
-    int mostOpen = 0;   // the most boxes open at once
+    QStringList texts; // every box seen, in order of appearance
+    int mostOpen = 0;  // the most boxes open at once
     std::function<bool()> holdWhile;
 
     // How many boxes are open; the innermost open box, or null.
