@@ -1,13 +1,13 @@
 #pragma once
 
 #include "chatlink/chatserver.h"
+#include "splashwindow.h"
 
 #include <memory>
 
 class ConsoleWindow;
 class MessageComposer;
 class MessageViewer;
-class SplashWindow;
 
 namespace shell {
 
@@ -18,7 +18,7 @@ namespace shell {
 class Program
 {
 public:
-    explicit Program(quint16 port, int splashMs = 4000);
+    explicit Program(quint16 port, int splashMs = SplashWindow::kShowMs);
     ~Program();
 
     chatlink::ChatServer &server() { return m_server; }
