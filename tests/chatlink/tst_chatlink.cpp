@@ -22,8 +22,6 @@ private slots:
     void cleanup() { m_linked.reset(); }
 
     void rowsAreBoundToTheirClients();
-    void readsFromTheClientThatSent_data();
-    void readsFromTheClientThatSent();
     void settleReadsWhatIsReadable();
     void endingsAreHandled_data();
     void endingsAreHandled();
@@ -79,33 +77,6 @@ void TestChatLink::rowsAreBoundToTheirClients()
     QCOMPARE(echo(0, "Mto:first", first), "Mto:first"_ba);
     QCOMPARE(echo(1, "Mto:third", *third), "Mto:third"_ba);
     QVERIFY_THROWS_EXCEPTION(ListIndexError, m_linked->link.rowClient(2));
-}
-
-void TestChatLink::readsFromTheClientThatSent_data()
-{
-    QTest::addColumn<QByteArray>("text");
-    QTest::addColumn<QStringList>("chatLines");
-    QTest::addColumn<QStringList>("messages");
-    QTest::newRow("chat line") << "Mkim:hello"_ba << QStringList{u"kim:hello"_s} << QStringList();
-    QTest::newRow("message") << "Skim:a\r\nb"_ba << QStringList() << QStringList{u"kim:a\r\nb"_s};
-    QTest::newRow("lower-case tag") << "mkim:hi"_ba << QStringList() << QStringList();
-    QTest::newRow("Hangul") << "M\xB1\xE8:\xBE\xC8"_ba << QStringList{u"김:안"_s} << QStringList();
-}
-
-void TestChatLink::readsFromTheClientThatSent()
-{
-    QFETCH(QByteArray, text);
-    QFETCH(QStringList, chatLines);
-    QFETCH(QStringList, messages);
-    auto selected = connectListed();
-    auto sender = connectListed();
-    QVERIFY(selected && sender);
-    views().selected = 0;
-    // A text after it marks when it has been handled.
-    sender->send(filledBlock(text) + filledBlock("Mmarker"));
-    QTRY_VERIFY(views().chatLines.contains(u"marker"_s));
-    QCOMPARE(views().chatLines, chatLines + QStringList{u"marker"_s});
-    QCOMPARE(views().messages, messages);
 }
 
 void TestChatLink::settleReadsWhatIsReadable()

@@ -79,10 +79,6 @@ struct TestProgram
     QTreeWidget &contactTree() { return control<QTreeWidget>(console(), "contactTree"); }
     QLineEdit &searchField() { return control<QLineEdit>(console(), "searchField"); }
     QPushButton &searchButton() { return control<QPushButton>(console(), "searchButton"); }
-    QPlainTextEdit &viewerText()
-    {
-        return control<QPlainTextEdit>(program.viewer(), "messageText");
-    }
     QPushButton &replyButton() { return control<QPushButton>(program.viewer(), "replyButton"); }
     QPlainTextEdit &composerBody()
     {
