@@ -108,19 +108,26 @@ void ChatLink::clientConnected(ClientConnection *connection)
 
 void ChatLink::clientRead(ClientConnection *connection)
 {
-    const std::optional<QByteArrayView> text = connection->receiveText();
-    if (!text)
-        return;
-    const ReceivedText received = recognise(*text);
-    switch (received.kind) {
-    case TextKind::ChatLine:
-        m_incoming.appendChatLine(fromCp949(received.payload));
-        break;
-    case TextKind::Message:
-        m_incoming.presentMessage(fromCp949(received.payload));
-        break;
-    case TextKind::Ignored:
-        break;
+    const QPointer<ClientConnection> guard(connection);
+    connection->receive();
+    // A message's box runs a nested loop: the connection may be gone when it returns, or its
+    // later texts already handed over by a read made meanwhile.
+    while (guard) {
+        const std::optional<QByteArrayView> text = guard->nextText();
+        if (!text)
+            return;
+        const ReceivedText received = recognise(*text);
+        switch (received.kind) {
+        case TextKind::ChatLine:
+            m_incoming.appendChatLine(fromCp949(received.payload));
+            break;
+        case TextKind::Message:
+            guard->remindOfUntaken();
+            m_incoming.presentMessage(fromCp949(received.payload));
+            break;
+        case TextKind::Ignored:
+            break;
+        }
     }
 }
 

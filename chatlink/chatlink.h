@@ -51,7 +51,7 @@ public:
     // Confirms the new client to the operator, then lists its address. A client that leaves
     // while the confirmation is open gets no row.
     void clientConnected(chatlink::ClientConnection *connection);
-    // Reads one text from the connection that has data and hands it over.
+    // Reads once from the connection that has data and hands over the texts read, in order.
     void clientRead(chatlink::ClientConnection *connection);
     // The conditions that mean the network is set up wrongly are reported as such; every other
     // error with the socket layer's text.

@@ -45,34 +45,71 @@ void ClientConnection::onSettled()
     emit readyRead(this);
 }
 
-std::optional<QByteArrayView> ClientConnection::receiveText()
+void ClientConnection::receive()
 {
-    if (!isOpen())
-        return {};
+    if (!isOpen() || m_ending != Ending::None)
+        return;
     // Held bytes are taken as they are only when nothing more has come: what has is read first,
     // and whatever is held after it waits its own settle time.
     const bool settled = std::exchange(m_settled, false);
-    std::optional<QByteArrayView> text;
     m_awaitingRead = false;
-    const socketio::Transfer read =
-        socketio::receive(m_descriptor, m_chunk.data(), m_reader.room());
-    if (read.count > 0) {
-        m_readNotifier.setEnabled(true);
-        text = m_reader.feed(QByteArrayView(m_chunk.data(), read.count));
-    } else if (!read.ended) {
-        m_readNotifier.setEnabled(true);
-        if (settled)
-            text = m_reader.settle();
-    } else {
-        noteEnding(read.error ? Ending::Failed : Ending::Closed, read.error, "recv");
-        text = m_reader.settle(); // held bytes are all the stream had left
-        end();
+    if (m_taken == m_received.size()) {
+        m_received.resize(0); // keeps its capacity: reads cost no allocation
+        m_taken = 0;
     }
+    const qsizetype before = m_received.size();
+    m_received.resize(before + kReadBlocks * kBlockSize);
+    const socketio::Transfer read =
+        socketio::receive(m_descriptor, m_received.data() + before, kReadBlocks * kBlockSize);
+    m_received.resize(before + qMax<qint64>(read.count, 0));
+    if (read.ended) {
+        noteEnding(read.error ? Ending::Failed : Ending::Closed, read.error, "recv");
+        return; // ended once what was received is taken
+    }
+    m_readNotifier.setEnabled(true);
+    if (read.count == 0 && settled)
+        m_settleDue = true;
+}
+
+std::optional<QByteArrayView> ClientConnection::nextText()
+{
+    if (!isOpen())
+        return {};
+    // Fed as successive reads of at most room() bytes would be: the texts come out the same.
+    while (m_taken < m_received.size()) {
+        const qsizetype count = qMin(m_reader.room(), m_received.size() - m_taken);
+        const QByteArrayView bytes(m_received.constData() + m_taken, count);
+        m_taken += count;
+        if (const std::optional<QByteArrayView> text = m_reader.feed(bytes))
+            return text;
+    }
+    if (m_ending != Ending::None) {
+        const std::optional<QByteArrayView> text = m_reader.settle(); // all the stream had left
+        end();
+        return text;
+    }
+    std::optional<QByteArrayView> text;
+    if (std::exchange(m_settleDue, false))
+        text = m_reader.settle();
     if (!m_reader.isHolding())
         m_settle.stop();
     else if (!m_settle.isActive())
         m_settle.start();
     return text;
+}
+
+void ClientConnection::remindOfUntaken()
+{
+    if (m_taken == m_received.size() || std::exchange(m_reminding, true))
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_reminding = false;
+            if (isOpen() && m_taken < m_received.size())
+                emit readyRead(this);
+        },
+        Qt::QueuedConnection);
 }
 
 qint64 ClientConnection::send(QByteArrayView bytes)
@@ -123,8 +160,11 @@ void ClientConnection::onWritable()
 void ClientConnection::abort()
 {
     m_reader.reset();
+    m_received.clear();
+    m_taken = 0;
     m_settle.stop();
     m_settled = false;
+    m_settleDue = false;
     if (!isOpen())
         return;
     m_readNotifier.setEnabled(false);

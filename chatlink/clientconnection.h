@@ -13,20 +13,24 @@ namespace chatlink {
 
 // Bytes the kernel has not taken yet are queued up to this limit; past it the client is dropped.
 inline constexpr qsizetype kSendQueueLimit = 64 * 1024;
+// One read takes at most this many blocks' bytes: each pass of the event loop reads that much of
+// every client with data at most, so a flooding client cannot starve the others.
+inline constexpr qsizetype kReadBlocks = 16;
 
 // One accepted client. Owns its descriptor.
 //
 // Read rule: readyRead() is raised when data arrives and the connection has raised none since its
-// last read; a read that leaves data waiting raises another. Unread data stays in the kernel's
+// last receive(); a read that leaves data waiting raises another. Unread data stays in the kernel's
 // socket buffer, so a flooding client is slowed by TCP flow control rather than growing our
 // memory.
 //
 // Signals come only from the connection's own notifications, each as the last thing it does, and
-// the end of a connection is reported from the event loop, never from inside receiveText() or
-// send(): so a caller of those never finds the connection deleted under it, although a slot may
-// open a modal box whose loop deletes it. An orderly close by the peer ends the connection
-// silently with closed(); a socket error ends it with closed() followed by errorOccurred(); a
-// client whose send queue overflowed is dropped with closed() followed by dropped().
+// the end of a connection is reported from the event loop, never from inside receive(),
+// nextText() or send(): so a caller of those never finds the connection deleted under it, although
+// a slot may open a modal box whose loop deletes it. An orderly close by the peer ends the
+// connection silently with closed(); a socket error ends it with closed() followed by
+// errorOccurred(); a client whose send queue overflowed is dropped with closed() followed by
+// dropped().
 class ClientConnection : public QObject
 {
     Q_OBJECT
@@ -41,11 +45,18 @@ public:
     const QString &remoteAddress() const { return m_remoteAddress; }
     qsizetype queuedBytes() const { return m_queue.size(); }
 
-    // One read of at most one block: the text it completes, if any, by BlockReader's rules; a
-    // view valid until the connection is used again. Bytes held for their settle time raise
-    // readyRead() again when the wait is over; what has arrived meanwhile is read before they
-    // are taken as they are.
-    std::optional<QByteArrayView> receiveText();
+    // One read of at most kReadBlocks blocks, added to what nextText() has still to take (a slot
+    // that runs a nested event loop may receive again before the last read's texts are taken).
+    // Bytes held for their settle time raise readyRead() again when the wait is over; what has
+    // arrived meanwhile is read before they are taken as they are.
+    void receive();
+    // The next text that the bytes received complete, in order, by BlockReader's rules: a view
+    // valid until the connection is used again. Nothing once all of them are taken.
+    std::optional<QByteArrayView> nextText();
+    // Raises readyRead() again from the event loop while received bytes are still to be taken. A
+    // slot about to run a nested event loop calls this, so that the texts after the one it
+    // handles are not held up until that loop ends.
+    void remindOfUntaken();
 
     // Hands all of the bytes to the connection or none: what the kernel does not take at once is
     // queued. Returns the count, or -1 when the connection is (or has now been) closed.
@@ -78,9 +89,12 @@ private:
     QByteArray m_queue;
     bool m_awaitingRead = false; // raised readyRead() and not read since
     BlockReader m_reader;
-    Block m_chunk{};
+    QByteArray m_received; // bytes read; those before m_taken went to the reader
+    qsizetype m_taken = 0;
     QTimer m_settle;
-    bool m_settled = false;
+    bool m_settled = false;   // the settle time is over; the next receive() decides
+    bool m_settleDue = false; // nothing had arrived: the held bytes are taken as they are
+    bool m_reminding = false; // remindOfUntaken() has a readyRead() on its way
     Ending m_ending = Ending::None;
     int m_endCode = 0;
     QString m_endText;
