@@ -1,41 +1,53 @@
 #include "chatlog.h"
 
-#include <QPlainTextEdit>
+#include <algorithm>
 
 namespace console {
 
-ChatLog::ChatLog(QPlainTextEdit &view) : m_view(view)
+bool ChatLog::append(const QString &line)
 {
-    m_view.setMaximumBlockCount(kMaxLines);
-    m_flush.setSingleShot(true);
-    m_flush.setTimerType(Qt::PreciseTimer);
-    connect(&m_flush, &QTimer::timeout, this, &ChatLog::flush);
+    const bool room = m_count < kMaxLines;
+    const qsizetype at = room ? slot(m_count++) : std::exchange(m_head, (m_head + 1) % kMaxLines);
+    m_lines[at] = line;
+    m_starts[at] = m_nextStart;
+    m_nextStart += line.size() + 1;
+    ++m_appended;
+    return room;
 }
 
-void ChatLog::append(const QString &line)
+qsizetype ChatLog::textLength() const
 {
-    m_pending.append(line);
-    if (m_flush.isActive())
-        return;
-    // At the end of this pass of the event loop, or kBatchMs after the last flush.
-    const qint64 since = m_lastFlush.isValid() ? m_lastFlush.elapsed() : kBatchMs;
-    m_flush.start(int(qMax<qint64>(0, kBatchMs - since)));
+    return m_count == 0 ? 0 : qsizetype(m_nextStart - m_starts[m_head]) - 1;
 }
 
-void ChatLog::appendNow(const QString &line)
+qsizetype ChatLog::lineAt(qsizetype offset) const
 {
-    m_pending.append(line);
-    m_flush.stop();
-    flush();
+    // The last line starting at or before the offset.
+    qsizetype low = 0;
+    qsizetype high = m_count;
+    while (high - low > 1) {
+        const qsizetype middle = (low + high) / 2;
+        (lineStart(middle) <= offset ? low : high) = middle;
+    }
+    return low;
 }
 
-void ChatLog::flush()
+QString ChatLog::text(qsizetype from, qsizetype to) const
 {
-    if (m_pending.isEmpty())
-        return;
-    m_view.appendPlainText(m_pending.join(QLatin1Char('\n')));
-    m_pending.clear();
-    m_lastFlush.start();
+    from = std::clamp<qsizetype>(from, 0, textLength());
+    to = std::clamp<qsizetype>(to, from, textLength());
+    QString text;
+    text.reserve(to - from);
+    for (qsizetype line = lineAt(from); line < m_count && lineStart(line) < to; ++line) {
+        const qsizetype start = lineStart(line);
+        const QString &whole = at(line);
+        const qsizetype begin = std::clamp<qsizetype>(from - start, 0, whole.size());
+        const qsizetype end = std::clamp<qsizetype>(to - start, begin, whole.size());
+        text += QStringView(whole).sliced(begin, end - begin);
+        if (start + whole.size() < to && line + 1 < m_count)
+            text += QLatin1Char('\n');
+    }
+    return text;
 }
 
 } // namespace console

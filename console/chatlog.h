@@ -1,38 +1,49 @@
 #pragma once
 
-#include <QElapsedTimer>
-#include <QObject>
-#include <QStringList>
-#include <QTimer>
-
-class QPlainTextEdit;
+#include <QString>
+#include <vector>
 
 namespace console {
 
-// The chat log: a plain-text view that only grows at its end. A line after a quiet moment shows
-// at once; while lines keep coming, they are appended together at most every kBatchMs, which
-// costs a fraction of laying out and painting them one by one. The oldest lines go past
-// kMaxLines, so a flood cannot grow memory without bound.
-class ChatLog : public QObject
+// The lines of the chat log, the newest kMaxLines of them, in a ring: appending costs the same
+// however many lines the log holds, and a flood cannot grow memory without bound.
+//
+// The lines joined by line breaks are the log's text; offsets into it are what selections and
+// screen readers use. Lines are also numbered from the first ever appended, so that a line keeps
+// its number while older ones go.
+class ChatLog
 {
 public:
-    static constexpr int kMaxLines = 10000;
-    static constexpr int kBatchMs = 10;
+    static constexpr qsizetype kMaxLines = 10000;
 
-    explicit ChatLog(QPlainTextEdit &view);
+    // Returns false when the oldest line went to make room.
+    bool append(const QString &line);
 
-    // A line from a client: shown within kBatchMs, in order.
-    void append(const QString &line);
-    // A line of the operator's: shown now, after any that came before it.
-    void appendNow(const QString &line);
+    qsizetype size() const { return m_count; }
+    bool isEmpty() const { return m_count == 0; }
+    // 0 is the oldest line kept.
+    const QString &at(qsizetype index) const { return m_lines[slot(index)]; }
+    // The number of the oldest line kept; one past the newest's.
+    qint64 firstNumber() const { return m_appended - m_count; }
+    qint64 endNumber() const { return m_appended; }
+
+    qsizetype textLength() const;
+    // Where line index starts in the text.
+    qsizetype lineStart(qsizetype index) const { return m_starts[slot(index)] - m_starts[m_head]; }
+    // The line an offset falls in; an offset on a line break belongs to the line before it.
+    qsizetype lineAt(qsizetype offset) const;
+    QString text(qsizetype from, qsizetype to) const;
+    QString text() const { return text(0, textLength()); }
 
 private:
-    void flush();
+    qsizetype slot(qsizetype index) const { return (m_head + index) % kMaxLines; }
 
-    QPlainTextEdit &m_view;
-    QStringList m_pending;
-    QTimer m_flush;
-    QElapsedTimer m_lastFlush;
+    std::vector<QString> m_lines = std::vector<QString>(kMaxLines);
+    std::vector<qint64> m_starts = std::vector<qint64>(kMaxLines); // of all lines ever appended
+    qsizetype m_head = 0;
+    qsizetype m_count = 0;
+    qint64 m_appended = 0;
+    qint64 m_nextStart = 0;
 };
 
 } // namespace console

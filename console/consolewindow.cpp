@@ -76,8 +76,6 @@ ConsoleWindow::ConsoleWindow(chatlink::ChatServer &server, QWidget *parent)
     // The menu acts on the selected entry: a right click opens it without selecting.
     m_ui->contactTree->viewport()->installEventFilter(this);
 
-    m_chatLog = std::make_unique<console::ChatLog>(*m_ui->chatLog);
-
     // Precise: a coarse timer may come up to 5% of its interval late by design.
     m_clock.setObjectName(u"clockTimer"_s);
     m_clock.setTimerType(Qt::PreciseTimer);
@@ -91,8 +89,8 @@ ConsoleWindow::~ConsoleWindow() = default;
 
 void ConsoleWindow::logChatLine()
 {
-    m_chatLog->appendNow(m_ui->nicknameField->text() + QLatin1Char(chatlink::kNameSeparator) +
-                         m_ui->chatEntry->text());
+    m_ui->chatLog->append(m_ui->nicknameField->text() + QLatin1Char(chatlink::kNameSeparator) +
+                          m_ui->chatEntry->text());
 }
 
 void ConsoleWindow::sendClicked()
@@ -190,7 +188,7 @@ int ConsoleWindow::selectedRow() const
 
 void ConsoleWindow::appendChatLine(const QString &line)
 {
-    m_chatLog->append(line);
+    m_ui->chatLog->append(line);
 }
 
 void ConsoleWindow::presentMessage(const QString &message)

@@ -2,7 +2,6 @@
 
 #include "chatlink/chatlink.h"
 #include "chatlink/views.h"
-#include "chatlog.h"
 
 #include <QTimer>
 #include <QUrl>
@@ -90,7 +89,6 @@ private:
     QLabel *m_timePanel = nullptr;
     QMenu *m_contactMenu = nullptr;
     QTimer m_clock;
-    std::unique_ptr<console::ChatLog> m_chatLog;
     std::function<bool(const QUrl &)> m_openUrl;
     chatlink::ChatLink m_link;
 };

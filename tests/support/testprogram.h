@@ -1,5 +1,6 @@
 #pragma once
 
+#include "chatlogview.h"
 #include "consolewindow.h"
 #include "messagecomposer.h"
 #include "messageviewer.h"
@@ -67,7 +68,7 @@ struct TestProgram
     std::unique_ptr<RawClient> connectListed();
 
     ConsoleWindow &console() { return program.console(); }
-    QPlainTextEdit &chatLog() { return control<QPlainTextEdit>(console(), "chatLog"); }
+    console::ChatLogView &chatLog() { return control<console::ChatLogView>(console(), "chatLog"); }
     QLineEdit &chatEntry() { return control<QLineEdit>(console(), "chatEntry"); }
     QPushButton &sendButton() { return control<QPushButton>(console(), "sendButton"); }
     QListWidget &clientList() { return control<QListWidget>(console(), "clientList"); }

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "chatlog.h"
+
+#include <QAbstractScrollArea>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <memory>
+#include <unordered_map>
+
+class QTextLayout;
+
+namespace console {
+
+// The chat log on screen: a read-only view over a ChatLog that lays out only the lines it shows.
+// Appending a line stores it and nothing more; the view catches up at most once every kFrameMs,
+// so a flood costs little more than storing its lines. Lines wrap at the view's width.
+//
+// It follows the end as lines come unless the operator has scrolled up. Text is selected with
+// the mouse (a double click takes a word) and Ctrl+A, and copied with Ctrl+C or the context
+// menu. Screen readers read it through the accessibility text interface.
+class ChatLogView : public QAbstractScrollArea
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kFrameMs = 3;
+
+    explicit ChatLogView(QWidget *parent = nullptr);
+    ~ChatLogView() override;
+
+    void append(const QString &line);
+    const ChatLog &log() const { return m_log; }
+    QString toPlainText() const { return m_log.text(); }
+
+    // The selection as offsets into the log's text; empty when nothing is selected.
+    qsizetype selectionStart() const;
+    qsizetype selectionEnd() const;
+    // Where the selection's moving end is.
+    qsizetype cursorOffset() const;
+    QString selectedText() const;
+    void select(qsizetype from, qsizetype to);
+    void selectAll();
+    void copy() const;
+    // Scrolls so that the line holding the offset is in view.
+    void showOffset(qsizetype offset);
+
+    // Screen geometry for the accessibility interface; an empty rectangle off screen.
+    QRect characterRect(qsizetype offset) const;
+    // -1 where no text is.
+    qsizetype offsetAt(QPoint viewportPoint) const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    // A line's number and where its layout starts in the viewport.
+    struct Placed
+    {
+        qint64 number;
+        qreal top;
+    };
+
+    void catchUp();
+    void updateScrollBar();
+    QTextLayout &layout(qint64 number) const;
+    void forgetLayouts() const;
+    // The index of the top line when the newest line ends at the bottom.
+    qsizetype endTop() const;
+    std::vector<Placed> placedLines() const;
+    // Offset into the log's text of a line's column.
+    qsizetype offsetOf(qint64 number, qsizetype column) const;
+    void setCursor(qsizetype offset, bool keepAnchor);
+    // Tells screen readers which lines came and went since the last frame.
+    void accessibleUpdate();
+
+    ChatLog m_log;
+    qint64 m_top = 0;        // the number of the top line, while not following the end
+    bool m_following = true; // showing the end; kept as lines come
+    bool m_settingScroll = false;
+    // Selection ends, as numbers of lines and columns so that they stay put as old lines go.
+    qint64 m_anchorLine = 0, m_cursorLine = 0;
+    qsizetype m_anchorColumn = 0, m_cursorColumn = 0;
+    bool m_selecting = false;
+    QTimer m_frame;
+    QElapsedTimer m_lastFrame;
+    qsizetype m_shownLines = 0; // the oldest lines, that screen readers were told of
+    QString m_dropped;          // lines they were told of and that went since
+    mutable std::unordered_map<qint64, std::unique_ptr<QTextLayout>> m_layouts;
+    mutable int m_layoutWidth = -1;
+};
+
+} // namespace console
