@@ -2,13 +2,16 @@
 // and keys, with real clients.
 
 #include "chatlink/clientconnection.h"
+#include "chatlogview.h"
 #include "statusclock.h"
 #include "testprogram.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QInputMethodEvent>
 #include <QMenu>
+#include <QScrollBar>
 #include <QSet>
 #include <QTest>
 
@@ -55,6 +58,7 @@ private slots:
     void sending_data();
     void sending();
     void messageWindowsRoundTrip();
+    void chatLog();
 
 private:
     // Clicks into a field (which may empty it) and types, Hangul as an input method commits it.
@@ -440,3 +444,78 @@ void TestConsole::messageWindowsRoundTrip()
 
 QTEST_MAIN(TestConsole)
 #include "tst_console.moc"
+
+void TestConsole::chatLog()
+{
+    auto client = m_program->connectListed();
+    QVERIFY(client);
+    console::ChatLogView &log = m_program->chatLog();
+    QWidget &screen = *log.viewport();
+    const auto lines = [](const char *prefix, int from, int to) {
+        QStringList lines;
+        for (int i = from; i < to; ++i)
+            lines.append(u"kim:%1%2"_s.arg(QLatin1StringView(prefix)).arg(i));
+        return lines;
+    };
+    const auto send = [&](const QStringList &lines) {
+        QByteArray blocks;
+        for (const QString &line : lines)
+            blocks += filledBlock('M' + line.toLatin1());
+        client->send(blocks);
+    };
+    // Where a character is drawn, in the view; nowhere when it is not wholly in sight.
+    const auto place = [&](qsizetype offset) {
+        const QRect box = log.characterRect(offset);
+        const QRect local(screen.mapFromGlobal(box.topLeft()), box.size());
+        return screen.rect().contains(local) ? local : QRect();
+    };
+    const auto shown = [&](qsizetype offset) { return !place(offset).isEmpty(); };
+    const auto end = [&] { return log.toPlainText().size() - 1; };
+
+    // It follows the end, a long line wrapped to the view's width.
+    const QString wide = u"kim:"_s + QString(60, u'w');
+    send(lines("a", 0, 30) << wide);
+    QTRY_VERIFY(shown(end()));
+    QVERIFY(!shown(0));
+    // Scrolled to the top, it stays there as lines come; at the end again, it follows again.
+    QTest::mouseClick(&screen, Qt::LeftButton);
+    QTest::keyClick(&log, Qt::Key_Home, Qt::ControlModifier);
+    QVERIFY(shown(0));
+    const int maximum = log.verticalScrollBar()->maximum();
+    send(lines("b", 0, 30));
+    QTRY_VERIFY(log.verticalScrollBar()->maximum() > maximum);
+    QVERIFY(shown(0) && !shown(end()));
+    QTest::keyClick(&log, Qt::Key_End, Qt::ControlModifier);
+    send({u"kim:last"_s});
+    QTRY_VERIFY(log.toPlainText().endsWith(u"kim:last"_s) && shown(end()));
+
+    // Dragged with the mouse from one line into the next, then Ctrl+C; Ctrl+A then takes all.
+    const QString all =
+        (lines("a", 0, 30) << wide << lines("b", 0, 30) << u"kim:last"_s).join(u'\n');
+    QCOMPARE(log.toPlainText(), all);
+    const auto point = [&](qsizetype offset) { return place(offset).topLeft() + QPoint(1, 4); };
+    QTest::mousePress(&screen, Qt::LeftButton, {}, point(all.indexOf(u"b28")));
+    QTest::mouseMove(&screen, point(all.indexOf(u"b29") + 2));
+    QTest::mouseRelease(&screen, Qt::LeftButton, {}, point(all.indexOf(u"b29") + 2));
+    QTest::keyClick(&log, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(), u"b28\nkim:b2"_s);
+    QTest::keyClick(&log, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(&log, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(), all);
+
+    // Screen readers read it as text, line by line.
+    QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(&log);
+    QVERIFY(reader && reader->textInterface());
+    QAccessibleTextInterface &text = *reader->textInterface();
+    QCOMPARE(text.text(0, text.characterCount()), all);
+    int from = 0;
+    int to = 0;
+    QCOMPARE(text.textAtOffset(all.indexOf(u"a12"), QAccessible::LineBoundary, &from, &to),
+             u"kim:a12\n"_s);
+    QCOMPARE(text.textAfterOffset(from, QAccessible::LineBoundary, &from, &to), u"kim:a13\n"_s);
+
+    // One line more than it keeps, at once: the oldest go, the rest stay in order.
+    send(lines("", 0, 10'001));
+    QTRY_VERIFY(log.toPlainText().endsWith(u"kim:10000"_s));
+    QCOMPARE(log.toPlainText(), lines("", 1, 10'001).join(u'\n'));
+}
