@@ -431,7 +431,8 @@ Throughput throughputIntoLog(int clients, int blocks)
     return {double(watch.floodLines) / seconds, expected - watch.floodLines};
 }
 
-std::vector<double> latency(int samples, int floodRate)
+// The probe's samples while floodClients send floodRate lines/s in all (0: as fast as they can).
+std::vector<double> latency(int samples, int floodClients, int floodRate)
 {
     LogWatch watch;
     const quint16 port = g_program->program.server().serverPort();
@@ -440,17 +441,19 @@ std::vector<double> latency(int samples, int floodRate)
     Load probe({u"probe"_s, QString::number(port), QString::number(samples), u"20000"_s});
     probe.ready();
     std::unique_ptr<Load> flood;
-    if (floodRate > 0) {
-        // As long as the probe runs, and a little longer.
-        flood = std::make_unique<Load>(floodArgs(1, floodRate * (samples / 50 + 1), floodRate));
+    if (floodClients > 0) {
+        // Paced, as long as the probe runs and a little longer; unpaced, until it has ended.
+        const int blocks = floodRate > 0 ? floodRate * (samples / 50 + 1) / floodClients : 1000000;
+        flood = std::make_unique<Load>(floodArgs(floodClients, blocks, floodRate));
         flood->ready();
     }
-    waitUntil([&] { return listedClients() == before + (flood ? 2 : 1); }, 20000);
+    waitUntil([&] { return listedClients() == before + 1 + floodClients; }, 20000);
     if (flood)
         flood->go();
     probe.go();
     waitUntil([&] { return int(watch.latencies.size()) == samples; }, 60000);
-    waitUntil([&] { return listedClients() == before; }, 20000);
+    flood.reset(); // what the flood had sent is still read
+    waitUntil([&] { return listedClients() == before; }, 120000);
     return watch.latencies;
 }
 
@@ -560,7 +563,7 @@ int main(int argc, char *argv[])
                    u" us CPU/block"_s,
                u"-"_s, true);
         report(u"6. chat link / bare epoll throughput"_s, QString::number(ratio, 'f', 2), u"1.00"_s,
-               u">= 0.70"_s, ratio >= 0.7);
+               u">= 1.0"_s, ratio >= 1.0);
     }
 
     // 7. The whole program against the bare reader, on the same load.
@@ -595,25 +598,28 @@ int main(int argc, char *argv[])
                QString::number(t.linesPerSecond, 'f', 0) + u" lines/s"_s,
                QString::number(double(clients) * blocks / bare.seconds, 'f', 0) +
                    u" blocks/s (epoll)"_s,
-               u">= 50000 lines/s"_s, t.linesPerSecond >= 50000);
+               u">= 250000 lines/s"_s, t.linesPerSecond >= 250000);
         report(u"1. lost lines"_s, QString::number(t.lost),
                QString::number(std::int64_t(clients) * blocks - bare.lines) + u" (epoll)"_s, u"0"_s,
                t.lost == 0);
     }
 
-    // 2. Latency.
+    // 2. Latency, and fairness: a quiet client among 49 that flood.
     const int samples = quick ? 100 : 250;
     if (wanted(2)) {
-        const std::vector<double> idle = latency(samples, 0);
-        const std::vector<double> busy = latency(samples, 10000);
+        const std::vector<double> idle = latency(samples, 0, 0);
+        const std::vector<double> busy = latency(samples, 49, 10000);
+        const std::vector<double> flatOut = latency(samples, 49, 0);
+        const QString idleP99 = ms(percentile(idle, 0.99)) + u" (idle)"_s;
         report(u"2. latency p50, idle"_s, ms(percentile(idle, 0.5)), u"-"_s, u"-"_s, true);
-        report(u"2. latency p99, idle"_s, ms(percentile(idle, 0.99)), u"-"_s, u"<= 2 ms"_s,
-               percentile(idle, 0.99) <= 2);
-        report(u"2. latency p50, flood of 10,000 lines/s"_s, ms(percentile(busy, 0.5)),
+        report(u"2. latency p99, idle"_s, ms(percentile(idle, 0.99)), u"-"_s, u"<= 1 ms"_s,
+               percentile(idle, 0.99) <= 1);
+        report(u"2. latency p50, 49 clients flood 10,000 lines/s"_s, ms(percentile(busy, 0.5)),
                ms(percentile(idle, 0.5)) + u" (idle)"_s, u"-"_s, true);
-        report(u"2. latency p99, flood of 10,000 lines/s"_s, ms(percentile(busy, 0.99)),
-               ms(percentile(idle, 0.99)) + u" (idle)"_s, u"<= 20 ms"_s,
-               percentile(busy, 0.99) <= 20);
+        report(u"2. latency p99, 49 clients flood 10,000 lines/s"_s, ms(percentile(busy, 0.99)),
+               idleP99, u"<= 5 ms"_s, percentile(busy, 0.99) <= 5);
+        report(u"2. fairness: p99, 49 clients flood flat out"_s, ms(percentile(flatOut, 0.99)),
+               idleP99, u"<= 5 ms"_s, percentile(flatOut, 0.99) <= 5);
     }
 
     // 5. Responsiveness.
@@ -622,7 +628,7 @@ int main(int argc, char *argv[])
         const double lateIdle = clockLateness(seconds, false);
         const double lateBusy = clockLateness(seconds, true);
         report(u"5. clock tick lateness, max, under flood"_s, ms(lateBusy),
-               ms(lateIdle) + u" (idle)"_s, u"<= 50 ms"_s, lateBusy <= 50);
+               ms(lateIdle) + u" (idle)"_s, u"<= 20 ms"_s, lateBusy <= 20);
     }
 
     g_program = nullptr;

@@ -104,6 +104,27 @@ void ChatLink::clientConnected(ClientConnection *connection)
         return;
     m_rows.append(connection);
     m_clientList.appendRow(connection->remoteAddress());
+    describeRow(m_rows.size() - 1);
+}
+
+void ChatLink::noteName(ClientConnection &connection, QByteArrayView line)
+{
+    const qsizetype colon = line.indexOf(kNameSeparator);
+    if (colon < 0)
+        return; // a line without a name leaves the one there was
+    QByteArray &known = m_names[&connection];
+    if (known == line.first(colon))
+        return;
+    known = line.first(colon).toByteArray();
+    if (const qsizetype row = m_rows.indexOf(&connection); row >= 0)
+        describeRow(row);
+}
+
+void ChatLink::describeRow(qsizetype row)
+{
+    ClientConnection *connection = m_rows.at(row);
+    m_clientList.describeRow(int(row), connection->connectedAt(),
+                             fromCp949(m_names.value(connection)));
 }
 
 void ChatLink::clientRead(ClientConnection *connection)
@@ -119,6 +140,7 @@ void ChatLink::clientRead(ClientConnection *connection)
         const ReceivedText received = recognise(*text);
         switch (received.kind) {
         case TextKind::ChatLine:
+            noteName(*guard, received.payload);
             m_incoming.appendChatLine(fromCp949(received.payload));
             break;
         case TextKind::Message:
@@ -146,6 +168,7 @@ void ChatLink::clientDropped(ClientConnection *connection)
 
 void ChatLink::clientDisconnected(ClientConnection *connection)
 {
+    m_names.remove(connection);
     const qsizetype row = m_rows.indexOf(connection);
     if (row < 0)
         return;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -58,6 +60,9 @@ public:
     void clientError(chatlink::ClientConnection *connection, int code, const QString &text);
 
 private:
+    // Notes the name a client's chat line carries, and tells its row when it is a new one.
+    void noteName(ClientConnection &connection, QByteArrayView line);
+    void describeRow(qsizetype row);
     void clientDropped(chatlink::ClientConnection *connection);
     void clientDisconnected(chatlink::ClientConnection *connection);
 
@@ -65,7 +70,8 @@ private:
     ClientListView &m_clientList;
     IncomingView &m_incoming;
     OperatorNotices &m_notices;
-    QList<ClientConnection *> m_rows; // row i of the client list addresses m_rows[i]
+    QList<ClientConnection *> m_rows;              // row i of the client list addresses m_rows[i]
+    QHash<ClientConnection *, QByteArray> m_names; // as the latest chat line carried it
 };
 
 } // namespace chatlink

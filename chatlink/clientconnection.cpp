@@ -8,6 +8,7 @@ namespace chatlink {
 
 ClientConnection::ClientConnection(qintptr descriptor, QObject *parent)
     : QObject(parent), m_descriptor(descriptor), m_remoteAddress(socketio::peerAddress(descriptor)),
+      m_connectedAt(QDateTime::currentDateTime()),
       m_readNotifier(descriptor, QSocketNotifier::Read),
       m_writeNotifier(descriptor, QSocketNotifier::Write)
 {

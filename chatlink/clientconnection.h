@@ -3,6 +3,7 @@
 #include "blockreader.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QObject>
 #include <QSocketNotifier>
 #include <QString>
@@ -43,6 +44,8 @@ public:
     bool isOpen() const { return m_descriptor >= 0; }
     // Dotted-decimal IPv4 address of the peer, taken when the connection was accepted.
     const QString &remoteAddress() const { return m_remoteAddress; }
+    // When the connection was accepted, in local time.
+    const QDateTime &connectedAt() const { return m_connectedAt; }
     qsizetype queuedBytes() const { return m_queue.size(); }
 
     // One read of at most kReadBlocks blocks, added to what nextText() has still to take (a slot
@@ -84,6 +87,7 @@ private:
 
     qintptr m_descriptor;
     QString m_remoteAddress;
+    QDateTime m_connectedAt;
     QSocketNotifier m_readNotifier;
     QSocketNotifier m_writeNotifier;
     QByteArray m_queue;

@@ -3,6 +3,7 @@
 // What the chat link needs of the operator's windows. The windows implement these; tests and
 // headless tools implement them without any widget.
 
+#include <QDateTime>
 #include <QString>
 
 namespace chatlink {
@@ -16,6 +17,9 @@ public:
     virtual void removeRow(int row) = 0;
     // -1 when no row is selected.
     virtual int selectedRow() const = 0;
+    // What is known of the client behind a row: when it connected, and the name its latest chat
+    // line carried (empty before it sent one).
+    virtual void describeRow(int row, const QDateTime &connected, const QString &latestName) = 0;
 };
 
 // Where incoming texts are handed over, already decoded.

@@ -10,6 +10,7 @@
 #include "websearch.h"
 #include "wording.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QKeyEvent>
@@ -39,6 +40,7 @@ ConsoleWindow::ConsoleWindow(chatlink::ChatServer &server, QWidget *parent)
     : QWidget(parent, uisupport::kFixedDialogFrame), m_server(server),
       m_ui(std::make_unique<Ui::ConsoleWindow>()), m_clock(this),
       m_openUrl([](const QUrl &url) { return QDesktopServices::openUrl(url); }),
+      m_requestAttention([](QWidget &window) { QApplication::alert(&window); }),
       m_link(server, *this, *this, *this)
 {
     m_ui->setupUi(this);
@@ -70,11 +72,12 @@ ConsoleWindow::ConsoleWindow(chatlink::ChatServer &server, QWidget *parent)
                               &ConsoleWindow::addContact);
     uisupport::connectGuarded(m_contactMenu->addAction(u"친구삭제"_s), &QAction::triggered, this,
                               &ConsoleWindow::deleteContact);
-    connect(m_ui->contactTree, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
-        m_contactMenu->popup(m_ui->contactTree->viewport()->mapToGlobal(at));
-    });
-    // The menu acts on the selected entry: a right click opens it without selecting.
+    connect(m_ui->contactTree, &QWidget::customContextMenuRequested, this,
+            &ConsoleWindow::popupContactMenu);
+    // The menu acts on the selected entry: a right click opens it without selecting, and so do
+    // the Menu key and Shift+F10.
     m_ui->contactTree->viewport()->installEventFilter(this);
+    m_ui->contactTree->installEventFilter(this);
 
     // Precise: a coarse timer may come up to 5% of its interval late by design.
     m_clock.setObjectName(u"clockTimer"_s);
@@ -164,6 +167,14 @@ void ConsoleWindow::appendRow(const QString &text)
     m_ui->clientList->addItem(text);
 }
 
+void ConsoleWindow::describeRow(int row, const QDateTime &connected, const QString &latestName)
+{
+    QListWidgetItem &item = *m_ui->clientList->item(row);
+    const QString details = console::wording::clientDetails(connected, latestName);
+    item.setToolTip(details);
+    item.setData(Qt::AccessibleDescriptionRole, details);
+}
+
 void ConsoleWindow::removeRow(int row)
 {
     // Left alone, the list would make a neighbour current, and perhaps selected, and the
@@ -189,11 +200,26 @@ int ConsoleWindow::selectedRow() const
 void ConsoleWindow::appendChatLine(const QString &line)
 {
     m_ui->chatLog->append(line);
+    askForAttention();
 }
 
 void ConsoleWindow::presentMessage(const QString &message)
 {
+    askForAttention();
     emit messageArrived(message);
+}
+
+void ConsoleWindow::askForAttention()
+{
+    if (m_attentionAsked || isActiveWindow())
+        return;
+    m_attentionAsked = true;
+    m_requestAttention(*this);
+}
+
+void ConsoleWindow::popupContactMenu(QPoint at)
+{
+    m_contactMenu->popup(m_ui->contactTree->viewport()->mapToGlobal(at));
 }
 
 void ConsoleWindow::clientConnected(const QString &)
@@ -234,6 +260,13 @@ void ConsoleWindow::closeEvent(QCloseEvent *event)
     QWidget::closeEvent(event);
 }
 
+void ConsoleWindow::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        m_attentionAsked = false;
+}
+
 bool ConsoleWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_ui->contactTree->viewport()) {
@@ -241,6 +274,18 @@ bool ConsoleWindow::eventFilter(QObject *watched, QEvent *event)
         return (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
                 type == QEvent::MouseButtonDblClick) &&
                static_cast<QMouseEvent *>(event)->button() == Qt::RightButton;
+    }
+    if (watched == m_ui->contactTree && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Menu ||
+            (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier)) {
+            const QList<QTreeWidgetItem *> selected = m_ui->contactTree->selectedItems();
+            popupContactMenu(
+                selected.isEmpty()
+                    ? QPoint(0, 0)
+                    : m_ui->contactTree->visualItemRect(selected.first()).bottomLeft());
+            return true;
+        }
     }
     if (watched == m_ui->chatEntry && event->type() == QEvent::KeyPress) {
         const auto key = static_cast<QKeyEvent *>(event)->key();

@@ -38,11 +38,18 @@ public:
     QString contactName() const;
     // Opens addresses in the user's default browser unless replaced (tests put a stand-in here).
     void setUrlOpener(std::function<bool(const QUrl &)> open) { m_openUrl = std::move(open); }
+    // Asks the desktop to draw the operator to the console (its taskbar entry flashes until it is
+    // active again) unless replaced (tests put a stand-in here).
+    void setAttentionRequester(std::function<void(QWidget &)> request)
+    {
+        m_requestAttention = std::move(request);
+    }
 
     // chatlink::ClientListView
     void appendRow(const QString &text) override;
     void removeRow(int row) override;
     int selectedRow() const override;
+    void describeRow(int row, const QDateTime &connected, const QString &latestName) override;
     // chatlink::IncomingView
     void appendChatLine(const QString &line) override;
     void presentMessage(const QString &message) override;
@@ -64,6 +71,7 @@ signals:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private slots:
@@ -82,6 +90,10 @@ private slots:
 
 private:
     void logChatLine();
+    // Once for all that arrives while the console is not active, until it is again.
+    void askForAttention();
+    // The contact tree's menu, at a point of its viewport.
+    void popupContactMenu(QPoint at);
 
     chatlink::ChatServer &m_server;
     std::unique_ptr<Ui::ConsoleWindow> m_ui;
@@ -90,5 +102,7 @@ private:
     QMenu *m_contactMenu = nullptr;
     QTimer m_clock;
     std::function<bool(const QUrl &)> m_openUrl;
+    std::function<void(QWidget &)> m_requestAttention;
+    bool m_attentionAsked = false;
     chatlink::ChatLink m_link;
 };

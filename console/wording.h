@@ -1,7 +1,9 @@
 #pragma once
 
-// Every text the console shows the operator in a box, in one place.
+// Every text the console shows the operator in a box, in one place; and what a client-list row
+// tells of its client.
 
+#include <QDateTime>
 #include <QString>
 
 namespace console::wording {
@@ -21,6 +23,11 @@ inline QString clientDropped(const QString &address)
 inline QString browserNotOpened(const QString &address)
 {
     return u"웹 브라우저를 열 수 없습니다: %1"_s.arg(address);
+}
+inline QString clientDetails(const QDateTime &connected, const QString &latestName)
+{
+    const QString time = u"연결 "_s + connected.toString(u"HH:mm:ss"_s);
+    return latestName.isEmpty() ? time : time + u" · 최근 이름 "_s + latestName;
 }
 inline QString portNotOpened(quint16 port, const QString &reason)
 {

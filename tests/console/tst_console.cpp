@@ -47,6 +47,10 @@ private slots:
 
     void fixedTexts_data();
     void fixedTexts();
+    void accessibleNames_data();
+    void accessibleNames();
+    void attention();
+    void clientRowDetails();
     void boxTexts_data();
     void boxTexts();
     void searchAddress_data();
@@ -61,6 +65,18 @@ private slots:
     void chatLog();
 
 private:
+    // The window the row's tag names ("console"), or its object ("console/chatLog").
+    QObject *taggedObject() const
+    {
+        const QStringList path = QString::fromLatin1(QTest::currentDataTag()).split(u'/');
+        shell::Program &p = m_program->program;
+        const QHash<QString, QWidget *> windows{{u"console"_s, &p.console()},
+                                                {u"splash"_s, &p.splash()},
+                                                {u"viewer"_s, &p.viewer()},
+                                                {u"composer"_s, &p.composer()}};
+        QWidget *window = windows.value(path.first());
+        return path.size() == 1 ? window : window->findChild<QObject *>(path.at(1));
+    }
     // Clicks into a field (which may empty it) and types, Hangul as an input method commits it.
     static void type(QWidget &field, const QString &text)
     {
@@ -120,18 +136,11 @@ void TestConsole::fixedTexts_data()
 void TestConsole::fixedTexts()
 {
     QFETCH(QString, expected);
-    const QStringList path = QString::fromLatin1(QTest::currentDataTag()).split(u'/');
-    shell::Program &p = m_program->program;
-    const QHash<QString, QWidget *> windows{{u"console"_s, &p.console()},
-                                            {u"splash"_s, &p.splash()},
-                                            {u"viewer"_s, &p.viewer()},
-                                            {u"composer"_s, &p.composer()}};
-    QWidget *window = windows.value(path.first());
-    if (path.size() == 1) {
-        QCOMPARE(window->windowTitle(), expected);
+    if (!QString::fromLatin1(QTest::currentDataTag()).contains(u'/')) {
+        QCOMPARE(taggedObject()->property("windowTitle").toString(), expected);
         return;
     }
-    QObject *object = window->findChild<QObject *>(path.at(1));
+    QObject *object = taggedObject();
     QVERIFY(object);
     QStringList shown{
         object->property(object->inherits("QGroupBox") ? "title" : "text").toString()};
@@ -152,6 +161,121 @@ void TestConsole::fixedTexts()
     QCOMPARE(shown.join(u'|'), expected);
 }
 
+void TestConsole::accessibleNames_data()
+{
+    // What a screen reader says of each control: its name, then what it does.
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("description");
+    const QString nothing = u"아무 동작도 하지 않습니다"_s;
+    QTest::newRow("console/nicknameField")
+        << u"닉네임"_s << u"채팅 줄 앞에 붙는 이름. 누르면 비워집니다"_s;
+    QTest::newRow("console/cleanButton") << u"지우기"_s << nothing;
+    QTest::newRow("console/chatLog")
+        << u"채팅 기록"_s
+        << u"받은 채팅 줄과 보낸 채팅 줄. Ctrl+A로 모두 선택하고 Ctrl+C로 복사합니다"_s;
+    QTest::newRow("console/chatEntry")
+        << u"채팅 입력"_s
+        << u"Send 단추로 보내고, Enter를 누르면 첫 번째 클라이언트에게 보냅니다"_s;
+    QTest::newRow("console/sendButton")
+        << u"보내기"_s
+        << u"Direct면 선택한 클라이언트에게, Full Send면 모든 클라이언트에게 채팅 줄을 보냅니다"_s;
+    QTest::newRow("console/directMode")
+        << u"개별 보내기"_s << u"채팅 줄을 목록에서 선택한 클라이언트에게 보냅니다"_s;
+    QTest::newRow("console/fullSendMode")
+        << u"전체 보내기"_s << u"채팅 줄을 접속한 모든 클라이언트에게 보냅니다"_s;
+    QTest::newRow("console/clientList")
+        << u"접속한 클라이언트"_s << u"클라이언트마다 IP 주소 한 줄"_s;
+    QTest::newRow("console/composeButton") << u"메시지 쓰기"_s << u"빈 메시지 작성 창을 엽니다"_s;
+    QTest::newRow("console/contactField")
+        << u"친구 이름"_s
+        << u"친구추가로 목록에 넣을 이름이자 보내는 메시지 앞에 붙는 이름. 누르면 비워집니다"_s;
+    QTest::newRow("console/contactTree")
+        << u"친구 목록"_s
+        << u"메뉴 키나 Shift+F10으로 친구추가, 친구삭제 메뉴를 엽니다. F2로 이름을 바꿉니다"_s;
+    QTest::newRow("console/searchField") << u"검색어"_s << u"누르면 비워집니다"_s;
+    QTest::newRow("console/searchButton")
+        << u"검색"_s << u"기본 브라우저에서 검색어로 네이버 검색을 엽니다"_s;
+    QTest::newRow("console/remoteButton") << u"원격 제어"_s << nothing;
+    QTest::newRow("viewer/messageText") << u"받은 메시지"_s << u"클라이언트가 보낸 메시지"_s;
+    QTest::newRow("viewer/replyButton")
+        << u"답장 쓰기"_s << u"이 창을 비우고 닫은 뒤 빈 메시지 작성 창을 엽니다"_s;
+    QTest::newRow("composer/messageBody")
+        << u"보낼 메시지"_s << u"선택한 클라이언트에게 친구 이름과 함께 보낼 여러 줄 메시지"_s;
+    QTest::newRow("composer/sendButton")
+        << u"메시지 보내기"_s << u"메시지를 선택한 클라이언트에게 보냅니다"_s;
+    QTest::newRow("composer/clearButton") << u"다시 쓰기"_s << u"메시지를 비웁니다"_s;
+    QTest::newRow("splash/splashImage") << u"Halcyra Server 시작 화면"_s << QString();
+}
+
+void TestConsole::accessibleNames()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, description);
+    QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(taggedObject());
+    QVERIFY(reader);
+    QCOMPARE(reader->text(QAccessible::Name), name);
+    QCOMPARE(reader->text(QAccessible::Description), description);
+}
+
+void TestConsole::attention()
+{
+    int asked = 0;
+    ConsoleWindow &console = m_program->console();
+    console.setAttentionRequester([&](QWidget &window) { asked += &window == &console; });
+    auto client = m_program->connectListed();
+    QVERIFY(client);
+    const auto activate = [](QWidget &window) {
+        window.activateWindow();
+        return QTest::qWaitForWindowActive(&window);
+    };
+    const auto arrive = [&](const QByteArray &blocks, const QString &last) {
+        client->send(blocks);
+        return QTest::qWaitFor([&] { return m_program->chatLog().toPlainText().endsWith(last); });
+    };
+    // Nothing while the console is active.
+    QVERIFY(activate(console));
+    QVERIFY(arrive(filledBlock("Mkim:here"), u"kim:here"_s));
+    QCOMPARE(asked, 0);
+    // Once for a message and the lines after it, while another window is in front.
+    QTest::mouseClick(&m_program->composeButton(), Qt::LeftButton);
+    QVERIFY(activate(m_program->program.composer()));
+    client->send(filledBlock("Skim:look"));
+    QTRY_COMPARE(m_program->program.viewer().text(), u"kim:look"_s);
+    QCOMPARE(asked, 1);
+    QVERIFY(arrive(filledBlock("Mkim:one") + filledBlock("Mkim:two"), u"kim:two"_s));
+    QCOMPARE(asked, 1);
+    // Once the operator has been back, a line asks again.
+    QVERIFY(activate(console));
+    QVERIFY(activate(m_program->program.composer()));
+    QVERIFY(arrive(filledBlock("Mkim:three"), u"kim:three"_s));
+    QCOMPARE(asked, 2);
+}
+
+void TestConsole::clientRowDetails()
+{
+    const QString before = QTime::currentTime().toString(u"HH:mm:ss"_s);
+    auto client = m_program->connectListed();
+    QVERIFY(client);
+    const QString after = QTime::currentTime().toString(u"HH:mm:ss"_s);
+    QListWidget &list = m_program->clientList();
+    QAccessibleInterface *row = QAccessible::queryAccessibleInterface(&list)->child(0);
+    QVERIFY(row);
+    QCOMPARE(row->text(QAccessible::Name), u"127.0.0.1"_s);
+    // The name of the latest chat line that carried one; the tooltip says the same.
+    const auto described = [&](const QString &name) {
+        const QString tail = name.isEmpty() ? QString() : u" · 최근 이름 "_s + name;
+        const QString text = row->text(QAccessible::Description);
+        return (text == u"연결 "_s + before + tail || text == u"연결 "_s + after + tail) &&
+               list.item(0)->toolTip() == text;
+    };
+    QVERIFY(described({}));
+    client->send(filledBlock("Mkim:hello") + filledBlock("Mlee:x:y") + filledBlock("Mno name"));
+    QTRY_VERIFY(m_program->chatLog().toPlainText().endsWith(u"no name"_s));
+    QVERIFY(described(u"lee"_s));
+    client->send(filledBlock("M\xb1\xe8:hi")); // "김" in code page 949
+    QTRY_VERIFY(described(u"김"_s));
+}
+
 void TestConsole::boxTexts_data()
 {
     QTest::addColumn<QString>("event");
@@ -169,6 +293,7 @@ void TestConsole::boxTexts()
 {
     QFETCH(QString, event);
     QFETCH(QString, box);
+
     std::unique_ptr<RawClient> client;
     std::unique_ptr<shell::Program> second;
     const quint16 port = m_program->program.server().serverPort();
@@ -236,6 +361,13 @@ void TestConsole::contactTree_data()
         << u"교감선생님"_s << u"delete"_s << u"교장선생님|국어선생님*"_s;
     QTest::newRow("rename") << u"교장선생님"_s << u"rename"_s
                             << u"new*|교감선생님[아이]|국어선생님"_s;
+    // The keyboard opens the same menu at the selected entry, or at the top.
+    QTest::newRow("Menu key, add at a child's level")
+        << u"아이"_s << u"menu key add"_s << u"교장선생님|교감선생님[아이*|new]|국어선생님"_s;
+    QTest::newRow("Menu key, add with nothing selected")
+        << QString() << u"menu key add"_s << u"교장선생님|교감선생님[아이]|국어선생님|new"_s;
+    QTest::newRow("Shift+F10, delete")
+        << u"교감선생님"_s << u"shift f10 delete"_s << u"교장선생님|국어선생님*"_s;
 }
 
 void TestConsole::contactTree()
@@ -260,6 +392,23 @@ void TestConsole::contactTree()
         QVERIFY(editor);
         QTest::keyClicks(editor, u"new"_s);
         QTest::keyClick(editor, Qt::Key_Return);
+    } else if (action.contains(u"key") || action.contains(u"f10")) {
+        auto &menu = control<QMenu>(m_program->console(), "contactMenu");
+        if (action.startsWith(u"menu"))
+            QTest::keyClick(&view, Qt::Key_Menu);
+        else
+            QTest::keyClick(&view, Qt::Key_F10, Qt::ShiftModifier);
+        QTRY_VERIFY(menu.isVisible());
+        const QList<QTreeWidgetItem *> chosen = view.selectedItems();
+        QCOMPARE(menu.pos().y(),
+                 view.viewport()
+                     ->mapToGlobal(chosen.isEmpty()
+                                       ? QPoint()
+                                       : view.visualItemRect(chosen.first()).bottomLeft())
+                     .y());
+        for (int down = action.endsWith(u"add") ? 1 : 2; down > 0; --down)
+            QTest::keyClick(&menu, Qt::Key_Down);
+        QTest::keyClick(&menu, Qt::Key_Return);
     } else {
         clickThroughWindow(*view.viewport(), Qt::RightButton, {},
                            view.visualItemRect(view.topLevelItem(2)).center());

@@ -19,6 +19,7 @@ public:
     void appendRow(const QString &text) override { rows.append(text); }
     void removeRow(int row) override { rows.removeAt(row); }
     int selectedRow() const override { return selected; }
+    void describeRow(int, const QDateTime &, const QString &) override {}
     void appendChatLine(const QString &line) override
     {
         onChatLine ? onChatLine(line) : chatLines.append(line);
