@@ -166,24 +166,33 @@ ChatLogView::ChatLogView(QWidget *parent) : QAbstractScrollArea(parent)
     viewport()->setCursor(Qt::IBeamCursor);
     m_frame.setSingleShot(true);
     m_frame.setTimerType(Qt::PreciseTimer);
-    connect(&m_frame, &QTimer::timeout, this, &ChatLogView::catchUp);
+    connect(&m_frame, &QTimer::timeout, this, &ChatLogView::showFrame);
 }
 
 ChatLogView::~ChatLogView() = default;
 
 void ChatLogView::append(const QString &line)
 {
-    if (m_log.size() == ChatLog::kMaxLines && m_shownLines > 0) {
-        --m_shownLines;
+    if (m_log.size() == ChatLog::kMaxLines && m_framedLines > 0) {
+        --m_framedLines;
         if (QAccessible::isActive())
             m_dropped += m_log.at(0) + QLatin1Char('\n');
     }
     m_log.append(line);
     if (m_frame.isActive())
         return;
-    // At the end of this pass of the event loop, or kFrameMs after the last frame.
+    // A line after a quiet moment shows at once; those that follow it, kFrameMs after.
     const qint64 since = m_lastFrame.isValid() ? m_lastFrame.elapsed() : kFrameMs;
-    m_frame.start(int(qMax<qint64>(0, kFrameMs - since)));
+    if (since < kFrameMs)
+        m_frame.start(int(kFrameMs - since));
+    else
+        showFrame();
+}
+
+void ChatLogView::showFrame()
+{
+    catchUp();
+    viewport()->repaint();
 }
 
 void ChatLogView::catchUp()
@@ -268,10 +277,12 @@ std::vector<ChatLogView::Placed> ChatLogView::placedLines() const
     const QScrollBar &bar = *verticalScrollBar();
     const qint64 first = m_log.firstNumber();
     const int height = viewport()->height();
+    // What the last frame caught up with: lines that came since wait for the next one.
+    const qint64 end = first + m_framedLines;
     if (bar.value() == bar.maximum()) {
         // The newest line at the bottom, or all of them from the top when they fit.
         qreal bottom = height - kMargin;
-        for (qint64 number = m_log.endNumber() - 1; number >= first && bottom > 0; --number) {
+        for (qint64 number = end - 1; number >= first && bottom > 0; --number) {
             bottom -= layout(number).boundingRect().height();
             placed.push_back({number, bottom});
         }
@@ -283,8 +294,7 @@ std::vector<ChatLogView::Placed> ChatLogView::placedLines() const
             line.top -= spare;
     } else {
         qreal top = kMargin;
-        for (qint64 number = first + bar.value(); number < m_log.endNumber() && top < height;
-             ++number) {
+        for (qint64 number = first + bar.value(); number < end && top < height; ++number) {
             placed.push_back({number, top});
             top += layout(number).boundingRect().height();
         }
@@ -535,16 +545,16 @@ void ChatLogView::accessibleUpdate()
             QAccessibleTextRemoveEvent removed(this, 0, m_dropped);
             QAccessible::updateAccessibility(&removed);
         }
-        if (m_shownLines < m_log.size()) {
-            const qsizetype at = m_shownLines == 0 ? 0
-                                                   : m_log.lineStart(m_shownLines - 1) +
-                                                         m_log.at(m_shownLines - 1).size();
+        if (m_framedLines < m_log.size()) {
+            const qsizetype at = m_framedLines == 0 ? 0
+                                                    : m_log.lineStart(m_framedLines - 1) +
+                                                          m_log.at(m_framedLines - 1).size();
             QAccessibleTextInsertEvent inserted(this, int(at), m_log.text(at, m_log.textLength()));
             QAccessible::updateAccessibility(&inserted);
         }
     }
     m_dropped.clear();
-    m_shownLines = m_log.size();
+    m_framedLines = m_log.size();
 }
 
 } // namespace console

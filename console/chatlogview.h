@@ -13,8 +13,8 @@ class QTextLayout;
 namespace console {
 
 // The chat log on screen: a read-only view over a ChatLog that lays out only the lines it shows.
-// Appending a line stores it and nothing more; the view catches up at most once every kFrameMs,
-// so a flood costs little more than storing its lines. Lines wrap at the view's width.
+// Appending a line stores it and nothing more; the view catches up and paints at most once every
+// kFrameMs, so a flood costs little more than storing its lines. Lines wrap at the view's width.
 //
 // It follows the end as lines come unless the operator has scrolled up. Text is selected with
 // the mouse (a double click takes a word) and Ctrl+A, and copied with Ctrl+C or the context
@@ -24,7 +24,7 @@ class ChatLogView : public QAbstractScrollArea
     Q_OBJECT
 
 public:
-    static constexpr int kFrameMs = 3;
+    static constexpr int kFrameMs = 2;
 
     explicit ChatLogView(QWidget *parent = nullptr);
     ~ChatLogView() override;
@@ -70,7 +70,10 @@ private:
         qreal top;
     };
 
+    // Brings the scroll bar and screen readers up to date and asks for a paint.
     void catchUp();
+    // The same, painted now.
+    void showFrame();
     void updateScrollBar();
     QTextLayout &layout(qint64 number) const;
     void forgetLayouts() const;
@@ -93,8 +96,8 @@ private:
     bool m_selecting = false;
     QTimer m_frame;
     QElapsedTimer m_lastFrame;
-    qsizetype m_shownLines = 0; // the oldest lines, that screen readers were told of
-    QString m_dropped;          // lines they were told of and that went since
+    qsizetype m_framedLines = 0; // the oldest lines, that the last frame showed and told of
+    QString m_dropped;           // lines it told screen readers of that went since
     mutable std::unordered_map<qint64, std::unique_ptr<QTextLayout>> m_layouts;
     mutable int m_layoutWidth = -1;
 };
