@@ -173,6 +173,22 @@ ChatLogView::~ChatLogView() = default;
 
 void ChatLogView::append(const QString &line)
 {
+    // A line break in a line starts a new one, as in any plain text.
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const char16_t c = line.at(i).unicode();
+        if (c != u'\n' && c != u'\r' && c != QChar::ParagraphSeparator)
+            continue;
+        store(line.sliced(from, i - from));
+        if (c == u'\r' && i + 1 < line.size() && line.at(i + 1) == u'\n')
+            ++i;
+        from = i + 1;
+    }
+    store(from == 0 ? line : line.sliced(from));
+}
+
+void ChatLogView::store(const QString &line)
+{
     if (m_log.size() == ChatLog::kMaxLines && m_framedLines > 0) {
         --m_framedLines;
         if (QAccessible::isActive())

@@ -71,6 +71,7 @@ private:
     };
 
     // Brings the scroll bar and screen readers up to date and asks for a paint.
+    void store(const QString &line);
     void catchUp();
     // The same, painted now.
     void showFrame();

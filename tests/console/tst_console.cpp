@@ -668,4 +668,8 @@ void TestConsole::chatLog()
     send(lines("", 0, 10'001));
     QTRY_VERIFY(log.toPlainText().endsWith(u"kim:10000"_s));
     QCOMPARE(log.toPlainText(), lines("", 1, 10'001).join(u'\n'));
+    // Line breaks in a line start new lines, whichever kind.
+    client->send(filledBlock("Mkim:one\r\ntwo\rthree\nfour"));
+    QTRY_VERIFY(log.toPlainText().endsWith(u"\nkim:one\ntwo\nthree\nfour"_s));
+    QCOMPARE(log.log().size(), 10'000);
 }
