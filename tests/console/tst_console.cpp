@@ -196,6 +196,9 @@ void TestConsole::accessibleNames_data()
     QTest::newRow("console/searchButton")
         << u"검색"_s << u"기본 브라우저에서 검색어로 네이버 검색을 엽니다"_s;
     QTest::newRow("console/remoteButton") << u"원격 제어"_s << nothing;
+    // Windows whose title says nothing to the operator have a name of their own.
+    QTest::newRow("viewer") << u"받은 메시지 창"_s << QString();
+    QTest::newRow("composer") << u"메시지 작성 창"_s << QString();
     QTest::newRow("viewer/messageText") << u"받은 메시지"_s << u"클라이언트가 보낸 메시지"_s;
     QTest::newRow("viewer/replyButton")
         << u"답장 쓰기"_s << u"이 창을 비우고 닫은 뒤 빈 메시지 작성 창을 엽니다"_s;
