@@ -65,15 +65,23 @@ void BlockReader::reset()
     m_skipping = false;
 }
 
+std::optional<QByteArrayView> BlockReader::feedSome(QByteArrayView &bytes)
+{
+    while (!bytes.isEmpty()) {
+        const qsizetype n = qMin(room(), bytes.size());
+        const QByteArrayView read = bytes.first(n);
+        bytes = bytes.sliced(n);
+        if (auto text = feed(read))
+            return text;
+    }
+    return {};
+}
+
 QList<QByteArray> BlockReader::feedAll(QByteArrayView bytes)
 {
     QList<QByteArray> texts;
-    while (!bytes.isEmpty()) {
-        const qsizetype n = qMin(room(), bytes.size());
-        if (auto text = feed(bytes.first(n)))
-            texts.append(text->toByteArray());
-        bytes = bytes.sliced(n);
-    }
+    while (const auto text = feedSome(bytes))
+        texts.append(text->toByteArray());
     return texts;
 }
 

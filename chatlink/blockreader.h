@@ -48,6 +48,9 @@ public:
     bool isHolding() const;
     void reset();
 
+    // Feeds bytes of any length from the front of the view, read by read, until they complete a
+    // text or are all taken; the view is left with the bytes not taken.
+    std::optional<QByteArrayView> feedSome(QByteArrayView &bytes);
     // Feeds bytes of any length, read by read, and returns every text they complete.
     QList<QByteArray> feedAll(QByteArrayView bytes);
 

@@ -76,14 +76,12 @@ std::optional<QByteArrayView> ClientConnection::nextText()
 {
     if (!isOpen())
         return {};
-    // Fed as successive reads of at most room() bytes would be: the texts come out the same.
-    while (m_taken < m_received.size()) {
-        const qsizetype count = qMin(m_reader.room(), m_received.size() - m_taken);
-        const QByteArrayView bytes(m_received.constData() + m_taken, count);
-        m_taken += count;
-        if (const std::optional<QByteArrayView> text = m_reader.feed(bytes))
-            return text;
-    }
+    // Fed as successive reads of at most one block would be: the texts come out the same.
+    QByteArrayView untaken = QByteArrayView(m_received).sliced(m_taken);
+    const std::optional<QByteArrayView> fed = m_reader.feedSome(untaken);
+    m_taken = m_received.size() - untaken.size();
+    if (fed)
+        return fed;
     if (m_ending != Ending::None) {
         const std::optional<QByteArrayView> text = m_reader.settle(); // all the stream had left
         end();

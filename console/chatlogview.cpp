@@ -217,7 +217,6 @@ void ChatLogView::catchUp()
     if (m_layouts.size() > kLayoutsKept)
         forgetLayouts();
     updateScrollBar();
-    viewport()->update();
     accessibleUpdate();
 }
 
@@ -345,7 +344,7 @@ QString ChatLogView::selectedText() const
     return m_log.text(selectionStart(), selectionEnd());
 }
 
-void ChatLogView::setCursor(qsizetype offset, bool keepAnchor)
+void ChatLogView::moveCursor(qsizetype offset, bool keepAnchor)
 {
     if (m_log.isEmpty())
         return;
@@ -367,8 +366,8 @@ void ChatLogView::setCursor(qsizetype offset, bool keepAnchor)
 
 void ChatLogView::select(qsizetype from, qsizetype to)
 {
-    setCursor(from, false);
-    setCursor(to, true);
+    moveCursor(from, false);
+    moveCursor(to, true);
 }
 
 void ChatLogView::selectAll()
@@ -472,6 +471,7 @@ void ChatLogView::changeEvent(QEvent *event)
     if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
         forgetLayouts();
         catchUp();
+        viewport()->update();
     }
 }
 
@@ -482,7 +482,7 @@ void ChatLogView::mousePressEvent(QMouseEvent *event)
     m_selecting = true;
     const qsizetype offset = offsetAt(event->position().toPoint());
     if (offset >= 0)
-        setCursor(offset, event->modifiers() & Qt::ShiftModifier);
+        moveCursor(offset, event->modifiers() & Qt::ShiftModifier);
 }
 
 void ChatLogView::mouseMoveEvent(QMouseEvent *event)
@@ -497,7 +497,7 @@ void ChatLogView::mouseMoveEvent(QMouseEvent *event)
         verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
     const qsizetype offset = offsetAt(at);
     if (offset >= 0)
-        setCursor(offset, true);
+        moveCursor(offset, true);
 }
 
 void ChatLogView::mouseReleaseEvent(QMouseEvent *event)

@@ -70,7 +70,7 @@ private:
         qreal top;
     };
 
-    // Brings the scroll bar and screen readers up to date and asks for a paint.
+    // Brings the scroll bar and screen readers up to date with the lines stored.
     void store(const QString &line);
     void catchUp();
     // The same, painted now.
@@ -83,7 +83,7 @@ private:
     std::vector<Placed> placedLines() const;
     // Offset into the log's text of a line's column.
     qsizetype offsetOf(qint64 number, qsizetype column) const;
-    void setCursor(qsizetype offset, bool keepAnchor);
+    void moveCursor(qsizetype offset, bool keepAnchor);
     // Tells screen readers which lines came and went since the last frame.
     void accessibleUpdate();
 
