@@ -1,5 +1,6 @@
 #include "consolewindow.h"
 
+#include "announcer.h"
 #include "chatlink/block.h"
 #include "chatlink/chatserver.h"
 #include "emptyonclick.h"
@@ -45,6 +46,7 @@ ConsoleWindow::ConsoleWindow(chatlink::ChatServer &server, QWidget *parent)
 {
     m_ui->setupUi(this);
     uisupport::fixWindow(*this, kFramePosition);
+    m_announcer = new uisupport::Announcer(this);
 
     const auto addPanel = [this](const QString &name, int width) {
         auto *panel = new QLabel(m_ui->statusBar);
@@ -68,6 +70,7 @@ ConsoleWindow::ConsoleWindow(chatlink::ChatServer &server, QWidget *parent)
 
     m_contactMenu = new QMenu(this);
     m_contactMenu->setObjectName(u"contactMenu"_s);
+    m_contactMenu->setAccessibleName(console::wording::contactMenuName);
     uisupport::connectGuarded(m_contactMenu->addAction(u"친구추가"_s), &QAction::triggered, this,
                               &ConsoleWindow::addContact);
     uisupport::connectGuarded(m_contactMenu->addAction(u"친구삭제"_s), &QAction::triggered, this,
@@ -179,7 +182,9 @@ void ConsoleWindow::removeRow(int row)
 {
     // Left alone, the list would make a neighbour current, and perhaps selected, and the
     // operator's next line would go to a student they never picked: whatever was selected apart
-    // from the removed row stays so, and nothing else becomes selected.
+    // from the removed row stays so, and nothing else becomes selected. Making a row current
+    // also tells screen readers that it has the focus, so a list without the keyboard focus
+    // keeps no current row: the operator hears of the list only while in it.
     QListWidget &list = *m_ui->clientList;
     QListWidgetItem *const removed = list.item(row);
     QListWidgetItem *kept = nullptr;
@@ -187,8 +192,17 @@ void ConsoleWindow::removeRow(int row)
         if (item != removed)
             kept = item;
     }
+    const bool focused = list.hasFocus();
+    if (!focused)
+        list.selectionModel()->clearCurrentIndex();
     delete list.takeItem(row);
-    list.setCurrentItem(kept, QItemSelectionModel::ClearAndSelect);
+    if (focused)
+        list.setCurrentItem(kept, QItemSelectionModel::ClearAndSelect);
+    else if (kept)
+        list.selectionModel()->select(list.model()->index(list.row(kept), 0),
+                                      QItemSelectionModel::ClearAndSelect);
+    else
+        list.clearSelection();
 }
 
 int ConsoleWindow::selectedRow() const
@@ -200,11 +214,13 @@ int ConsoleWindow::selectedRow() const
 void ConsoleWindow::appendChatLine(const QString &line)
 {
     m_ui->chatLog->append(line);
+    m_announcer->announce(line);
     askForAttention();
 }
 
 void ConsoleWindow::presentMessage(const QString &message)
 {
+    m_announcer->announce(console::wording::messageSpoken(message));
     askForAttention();
     emit messageArrived(message);
 }
@@ -220,6 +236,31 @@ void ConsoleWindow::askForAttention()
 void ConsoleWindow::popupContactMenu(QPoint at)
 {
     m_contactMenu->popup(m_ui->contactTree->viewport()->mapToGlobal(at));
+}
+
+void ConsoleWindow::popupContactMenuFromKeyboard()
+{
+    const QList<QTreeWidgetItem *> selected = m_ui->contactTree->selectedItems();
+    popupContactMenu(selected.isEmpty()
+                         ? QPoint(0, 0)
+                         : m_ui->contactTree->visualItemRect(selected.first()).bottomLeft());
+    // Opened from the keyboard, a menu starts at its first item, which screen readers then read.
+    m_contactMenu->setActiveAction(m_contactMenu->actions().constFirst());
+}
+
+void ConsoleWindow::tellCurrentContact()
+{
+    // Screen readers hear of the tree when it takes the focus, but not of the entry the keys
+    // will act on: making that entry current again, now that the tree has the focus, tells them.
+    QTreeWidget &tree = *m_ui->contactTree;
+    if (!tree.hasFocus())
+        return;
+    QTreeWidgetItem *entry = tree.currentItem();
+    if (!entry)
+        entry =
+            tree.selectedItems().isEmpty() ? tree.topLevelItem(0) : tree.selectedItems().first();
+    tree.selectionModel()->clearCurrentIndex();
+    tree.setCurrentItem(entry, 0, QItemSelectionModel::NoUpdate);
 }
 
 void ConsoleWindow::clientConnected(const QString &)
@@ -275,15 +316,13 @@ bool ConsoleWindow::eventFilter(QObject *watched, QEvent *event)
                 type == QEvent::MouseButtonDblClick) &&
                static_cast<QMouseEvent *>(event)->button() == Qt::RightButton;
     }
+    if (watched == m_ui->contactTree && event->type() == QEvent::FocusIn)
+        QTimer::singleShot(0, this, &ConsoleWindow::tellCurrentContact);
     if (watched == m_ui->contactTree && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_Menu ||
             (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier)) {
-            const QList<QTreeWidgetItem *> selected = m_ui->contactTree->selectedItems();
-            popupContactMenu(
-                selected.isEmpty()
-                    ? QPoint(0, 0)
-                    : m_ui->contactTree->visualItemRect(selected.first()).bottomLeft());
+            popupContactMenuFromKeyboard();
             return true;
         }
     }

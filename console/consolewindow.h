@@ -15,6 +15,9 @@ class ConsoleWindow;
 namespace chatlink {
 class ChatServer;
 }
+namespace uisupport {
+class Announcer;
+}
 class QLabel;
 class QMenu;
 
@@ -92,14 +95,19 @@ private:
     void logChatLine();
     // Once for all that arrives while the console is not active, until it is again.
     void askForAttention();
+    // Makes the contact tree's current entry known to screen readers once it has the focus.
+    void tellCurrentContact();
     // The contact tree's menu, at a point of its viewport.
     void popupContactMenu(QPoint at);
+    // At the selected entry, or at the top with none selected.
+    void popupContactMenuFromKeyboard();
 
     chatlink::ChatServer &m_server;
     std::unique_ptr<Ui::ConsoleWindow> m_ui;
     QLabel *m_datePanel = nullptr;
     QLabel *m_timePanel = nullptr;
     QMenu *m_contactMenu = nullptr;
+    uisupport::Announcer *m_announcer = nullptr; // speaks what arrives to screen readers
     QTimer m_clock;
     std::function<bool(const QUrl &)> m_openUrl;
     std::function<void(QWidget &)> m_requestAttention;

@@ -1,7 +1,7 @@
 #pragma once
 
-// Every text the console shows the operator in a box, in one place; and what a client-list row
-// tells of its client.
+// Every text the console shows the operator in a box, in one place; what a client-list row tells
+// of its client, and what a screen reader is told of a message.
 
 #include <QDateTime>
 #include <QString>
@@ -15,10 +15,17 @@ inline const QString networkSetupError = u"통신 설정을 확인해주세요"_
 inline const QString messageArrived = u"Message"_s;
 inline const QString chooseChatMode = u"채팅을 선택해주세요 ^_^"_s;
 inline const QString noClientConnected = u"연결된 접속자가 없습니다 "_s;
+// What a screen reader calls the contact tree's menu.
+inline const QString contactMenuName = u"친구 메뉴"_s;
 
 inline QString clientDropped(const QString &address)
 {
     return u"%1 클라이언트가 데이터를 받지 않아 연결을 끊었습니다"_s.arg(address);
+}
+// What a screen reader says when a message arrives.
+inline QString messageSpoken(const QString &message)
+{
+    return u"메시지 "_s + message;
 }
 inline QString browserNotOpened(const QString &address)
 {

@@ -49,6 +49,7 @@ private slots:
     void fixedTexts();
     void accessibleNames_data();
     void accessibleNames();
+    void tabOrder();
     void attention();
     void clientRowDetails();
     void boxTexts_data();
@@ -163,61 +164,103 @@ void TestConsole::fixedTexts()
 
 void TestConsole::accessibleNames_data()
 {
-    // What a screen reader says of each control: its name, then what it does.
+    // What a screen reader says of each control: its name, holding the caption where one shows,
+    // then what it does, and what the frame around it says.
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("description");
+    QTest::addColumn<QString>("label"); // the frame around it
     const QString nothing = u"아무 동작도 하지 않습니다"_s;
     QTest::newRow("console/nicknameField")
-        << u"닉네임"_s << u"채팅 줄 앞에 붙는 이름. 누르면 비워집니다"_s;
-    QTest::newRow("console/cleanButton") << u"지우기"_s << nothing;
-    QTest::newRow("console/chatLog")
-        << u"채팅 기록"_s
-        << u"받은 채팅 줄과 보낸 채팅 줄. Ctrl+A로 모두 선택하고 Ctrl+C로 복사합니다"_s;
+        << u"닉네임"_s << u"채팅 줄 앞에 붙는 이름. 누르면 비워집니다"_s << QString();
+    QTest::newRow("console/cleanButton") << u"Clean"_s << u"지우기. "_s + nothing << QString();
+    QTest::newRow("console/chatLog") << u"채팅 기록"_s
+                                     << u"받은 채팅 줄과 보낸 채팅 줄. 화살표 키로 읽고, Ctrl+A로 "
+                                        u"모두 선택하고 Ctrl+C로 복사합니다"_s
+                                     << u"Chat"_s;
     QTest::newRow("console/chatEntry")
         << u"채팅 입력"_s
-        << u"Send 단추로 보내고, Enter를 누르면 첫 번째 클라이언트에게 보냅니다"_s;
-    QTest::newRow("console/sendButton")
-        << u"보내기"_s
-        << u"Direct면 선택한 클라이언트에게, Full Send면 모든 클라이언트에게 채팅 줄을 보냅니다"_s;
+        << u"Send는 고른 방식대로 보내고, Enter는 첫 번째 클라이언트에게 보냅니다"_s << QString();
+    QTest::newRow("console/sendButton") << u"Send"_s
+                                        << u"보내기. 채팅 줄을 Direct면 선택한 클라이언트에게, "
+                                           u"Full Send면 모든 클라이언트에게 보냅니다"_s
+                                        << QString();
     QTest::newRow("console/directMode")
-        << u"개별 보내기"_s << u"채팅 줄을 목록에서 선택한 클라이언트에게 보냅니다"_s;
+        << u"Direct"_s << u"개별 보내기. 채팅 줄을 목록에서 선택한 클라이언트에게 보냅니다"_s
+        << u"Option"_s;
     QTest::newRow("console/fullSendMode")
-        << u"전체 보내기"_s << u"채팅 줄을 접속한 모든 클라이언트에게 보냅니다"_s;
+        << u"Full Send"_s << u"전체 보내기. 채팅 줄을 접속한 모든 클라이언트에게 보냅니다"_s
+        << u"Option"_s;
     QTest::newRow("console/clientList")
-        << u"접속한 클라이언트"_s << u"클라이언트마다 IP 주소 한 줄"_s;
-    QTest::newRow("console/composeButton") << u"메시지 쓰기"_s << u"빈 메시지 작성 창을 엽니다"_s;
+        << u"접속한 클라이언트"_s << u"클라이언트마다 IP 주소 한 줄"_s << u"IP"_s;
+    QTest::newRow("console/composeButton")
+        << u" Message"_s << u"메시지 쓰기. 빈 메시지 작성 창을 엽니다"_s << u"Send"_s;
     QTest::newRow("console/contactField")
         << u"친구 이름"_s
-        << u"친구추가로 목록에 넣을 이름이자 보내는 메시지 앞에 붙는 이름. 누르면 비워집니다"_s;
+        << u"친구추가로 목록에 넣을 이름이자 보내는 메시지 앞에 붙는 이름. 누르면 비워집니다"_s
+        << u"Adder_Name"_s;
     QTest::newRow("console/contactTree")
         << u"친구 목록"_s
-        << u"메뉴 키나 Shift+F10으로 친구추가, 친구삭제 메뉴를 엽니다. F2로 이름을 바꿉니다"_s;
-    QTest::newRow("console/searchField") << u"검색어"_s << u"누르면 비워집니다"_s;
+        << u"메뉴 키나 Shift+F10으로 친구추가, 친구삭제 메뉴를 엽니다. F2로 이름을 바꿉니다"_s
+        << QString();
+    QTest::newRow("console/contactMenu") << u"친구 메뉴"_s << QString() << QString();
+    QTest::newRow("console/searchField")
+        << u"검색어"_s << u"누르면 비워집니다"_s << u"Internet Search"_s;
     QTest::newRow("console/searchButton")
-        << u"검색"_s << u"기본 브라우저에서 검색어로 네이버 검색을 엽니다"_s;
-    QTest::newRow("console/remoteButton") << u"원격 제어"_s << nothing;
-    // Windows whose title says nothing to the operator have a name of their own.
-    QTest::newRow("viewer") << u"받은 메시지 창"_s << QString();
-    QTest::newRow("composer") << u"메시지 작성 창"_s << QString();
-    QTest::newRow("viewer/messageText") << u"받은 메시지"_s << u"클라이언트가 보낸 메시지"_s;
+        << u"Search"_s << u"검색. 기본 브라우저에서 검색어로 네이버 검색을 엽니다"_s
+        << u"Internet Search"_s;
+    QTest::newRow("console/remoteButton")
+        << u"Remote"_s << u"원격 제어. "_s + nothing << u"Remote Control"_s;
+    // Windows whose title says nothing to the operator say what they are after it.
+    QTest::newRow("viewer") << u"Form3 받은 메시지 창"_s << QString() << QString();
+    QTest::newRow("composer") << u"Form4 메시지 작성 창"_s << QString() << QString();
+    QTest::newRow("viewer/messageText")
+        << u"받은 메시지"_s << u"클라이언트가 보낸 메시지"_s << QString();
     QTest::newRow("viewer/replyButton")
-        << u"답장 쓰기"_s << u"이 창을 비우고 닫은 뒤 빈 메시지 작성 창을 엽니다"_s;
+        << u"Retry To Write The Message"_s
+        << u"답장 쓰기. 이 창을 비우고 닫은 뒤 빈 메시지 작성 창을 엽니다"_s << QString();
     QTest::newRow("composer/messageBody")
-        << u"보낼 메시지"_s << u"선택한 클라이언트에게 친구 이름과 함께 보낼 여러 줄 메시지"_s;
+        << u"보낼 메시지"_s << u"선택한 클라이언트에게 친구 이름과 함께 보낼 여러 줄 메시지"_s
+        << QString();
     QTest::newRow("composer/sendButton")
-        << u"메시지 보내기"_s << u"메시지를 선택한 클라이언트에게 보냅니다"_s;
-    QTest::newRow("composer/clearButton") << u"다시 쓰기"_s << u"메시지를 비웁니다"_s;
-    QTest::newRow("splash/splashImage") << u"Halcyra Server 시작 화면"_s << QString();
+        << u"Send To Message"_s << u"메시지 보내기. 메시지를 선택한 클라이언트에게 보냅니다"_s
+        << QString();
+    QTest::newRow("composer/clearButton")
+        << u"Retry Write the Message"_s << u"다시 쓰기. 메시지를 비웁니다"_s << QString();
+    QTest::newRow("splash/splashImage") << u"Halcyra Server 시작 화면"_s << QString() << QString();
 }
 
 void TestConsole::accessibleNames()
 {
     QFETCH(QString, name);
     QFETCH(QString, description);
+    QFETCH(QString, label);
     QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(taggedObject());
     QVERIFY(reader);
     QCOMPARE(reader->text(QAccessible::Name), name);
     QCOMPARE(reader->text(QAccessible::Description), description);
+    QString frame;
+    for (QAccessibleInterface *up = reader->parent(); up && frame.isNull(); up = up->parent()) {
+        if (up->role() == QAccessible::Grouping)
+            frame = up->text(QAccessible::Name);
+    }
+    QCOMPARE(frame, label);
+}
+
+void TestConsole::tabOrder()
+{
+    // Down the left column, then the right; Tab enters the chat modes once, at "Direct".
+    ConsoleWindow &console = m_program->console();
+    console.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&console));
+    m_program->nicknameField().setFocus(Qt::TabFocusReason);
+    QStringList visited;
+    for (int i = 0; i < 14; ++i) {
+        visited.append(QApplication::focusWidget()->objectName());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QCOMPARE(visited.join(u' '), u"nicknameField cleanButton chatLog chatEntry sendButton "
+                                 u"directMode clientList composeButton searchField searchButton "
+                                 u"contactTree contactField remoteButton nicknameField"_s);
 }
 
 void TestConsole::attention()
@@ -409,7 +452,8 @@ void TestConsole::contactTree()
                                        ? QPoint()
                                        : view.visualItemRect(chosen.first()).bottomLeft())
                      .y());
-        for (int down = action.endsWith(u"add") ? 1 : 2; down > 0; --down)
+        // It opens at its first item.
+        for (int down = action.endsWith(u"add") ? 0 : 1; down > 0; --down)
             QTest::keyClick(&menu, Qt::Key_Down);
         QTest::keyClick(&menu, Qt::Key_Return);
     } else {

@@ -1,0 +1,65 @@
+#include "announcer.h"
+
+#include <QAccessibleWidget>
+
+using namespace Qt::StringLiterals;
+
+namespace uisupport {
+namespace {
+
+QAccessibleInterface *notificationAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1StringView(Announcer::staticMetaObject.className()))
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Notification);
+    return nullptr;
+}
+
+} // namespace
+
+Announcer::Announcer(QWidget *parent) : QWidget(parent)
+{
+    static const bool accessible = (QAccessible::installFactory(notificationAccessible), true);
+    Q_UNUSED(accessible);
+    setObjectName(u"announcer"_s);
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFixedSize(0, 0);
+    // Hidden until the first text: shown with its window, it would be read out at once.
+    hide();
+    m_quiet.setSingleShot(true);
+    m_quiet.setInterval(kSummaryMs);
+    connect(&m_quiet, &QTimer::timeout, this, &Announcer::speakSummary);
+}
+
+void Announcer::announce(const QString &text)
+{
+    if (!m_quiet.isActive()) {
+        speak(text);
+        return;
+    }
+    if (m_morePending++ == 0)
+        m_firstPending = text;
+}
+
+void Announcer::speakSummary()
+{
+    if (m_morePending == 0)
+        return;
+    const int more = m_morePending - 1;
+    speak(more == 0 ? m_firstPending : u"%1 외 %2줄"_s.arg(m_firstPending).arg(more));
+}
+
+void Announcer::speak(const QString &text)
+{
+    m_firstPending.clear();
+    m_morePending = 0;
+    // A line break would end what a reader says of the name; spaces read the same.
+    QString spoken = text;
+    spoken.replace(u"\r\n"_s, u" "_s).replace(u'\n', u' ').replace(u'\r', u' ');
+    setAccessibleName(spoken);
+    hide();
+    show();
+    m_quiet.start();
+}
+
+} // namespace uisupport
