@@ -124,7 +124,8 @@ private:
     {
         const ChatLog &log = view()->log();
         const int length = characterCount();
-        offset = std::clamp(offset, 0, qMax(length - 1, 0));
+        // The end is where the caret sits most of the time: it is on the last line.
+        offset = std::clamp(offset, 0, length);
         if (type == QAccessible::NoBoundary || log.isEmpty())
             return {0, length};
         const qsizetype index = log.lineAt(offset);
@@ -189,12 +190,29 @@ void ChatLogView::append(const QString &line)
 
 void ChatLogView::store(const QString &line)
 {
+    const bool caretAtEnd = selectionStart() == m_log.textLength();
     if (m_log.size() == ChatLog::kMaxLines && m_framedLines > 0) {
         --m_framedLines;
         if (QAccessible::isActive())
             m_dropped += m_log.at(0) + QLatin1Char('\n');
     }
     m_log.append(line);
+    // No caret event for these moves: screen readers hear of the text itself.
+    if (caretAtEnd) {
+        m_anchorLine = m_cursorLine = m_log.endNumber() - 1;
+        m_anchorColumn = m_cursorColumn = line.size();
+        m_caretX = -1;
+    }
+    const qint64 first = m_log.firstNumber();
+    // An end whose line went goes to the start.
+    if (m_cursorLine < first) {
+        m_cursorLine = first;
+        m_cursorColumn = 0;
+    }
+    if (m_anchorLine < first) {
+        m_anchorLine = first;
+        m_anchorColumn = 0;
+    }
     if (m_frame.isActive())
         return;
     // A line after a quiet moment shows at once; those that follow it, kFrameMs after.
@@ -208,7 +226,7 @@ void ChatLogView::store(const QString &line)
 void ChatLogView::showFrame()
 {
     catchUp();
-    viewport()->repaint();
+    viewport()->update();
 }
 
 void ChatLogView::catchUp()
@@ -224,7 +242,7 @@ void ChatLogView::updateScrollBar()
 {
     QScrollBar &bar = *verticalScrollBar();
     const qint64 first = m_log.firstNumber();
-    const int end = int(endTop());
+    const int end = int(topFitting(m_log.size() - 1, viewport()->height() - 2 * kMargin));
     m_settingScroll = true;
     bar.setRange(0, end);
     bar.setPageStep(qMax(1, viewport()->height() / fontMetrics().lineSpacing()));
@@ -274,14 +292,13 @@ void ChatLogView::forgetLayouts() const
     m_layouts.clear();
 }
 
-qsizetype ChatLogView::endTop() const
+qsizetype ChatLogView::topFitting(qsizetype index, int height) const
 {
-    const int height = viewport()->height() - 2 * kMargin;
     qreal used = 0;
-    for (qsizetype index = m_log.size() - 1; index >= 0; --index) {
-        used += layout(m_log.firstNumber() + index).boundingRect().height();
+    for (qsizetype at = index; at >= 0; --at) {
+        used += layout(m_log.firstNumber() + at).boundingRect().height();
         if (used > height)
-            return qMin(index + 1, m_log.size() - 1);
+            return qMin(at + 1, index);
     }
     return 0;
 }
@@ -346,28 +363,115 @@ QString ChatLogView::selectedText() const
 
 void ChatLogView::moveCursor(qsizetype offset, bool keepAnchor)
 {
-    if (m_log.isEmpty())
-        return;
-    offset = std::clamp<qsizetype>(offset, 0, m_log.textLength());
-    const qsizetype index = m_log.lineAt(offset);
-    m_cursorLine = m_log.firstNumber() + index;
-    m_cursorColumn = offset - m_log.lineStart(index);
-    if (!keepAnchor) {
-        m_anchorLine = m_cursorLine;
-        m_anchorColumn = m_cursorColumn;
-    }
-    viewport()->update();
-    if (QAccessible::isActive()) {
-        QAccessibleTextSelectionEvent selection(this, int(selectionStart()), int(selectionEnd()));
-        selection.setCursorPosition(int(cursorOffset()));
-        QAccessible::updateAccessibility(&selection);
-    }
+    select(keepAnchor ? offsetOf(m_anchorLine, m_anchorColumn) : offset, offset);
 }
 
 void ChatLogView::select(qsizetype from, qsizetype to)
 {
-    moveCursor(from, false);
-    moveCursor(to, true);
+    if (m_log.isEmpty())
+        return;
+    const auto selected = [this] {
+        return selectionStart() < selectionEnd() ? std::pair(selectionStart(), selectionEnd())
+                                                 : std::pair<qsizetype, qsizetype>();
+    };
+    const auto wasSelected = selected();
+    const qsizetype caret = cursorOffset();
+    const auto place = [this](qsizetype offset, qint64 &number, qsizetype &column) {
+        offset = std::clamp<qsizetype>(offset, 0, m_log.textLength());
+        const qsizetype index = m_log.lineAt(offset);
+        number = m_log.firstNumber() + index;
+        column = offset - m_log.lineStart(index);
+    };
+    place(from, m_anchorLine, m_anchorColumn);
+    place(to, m_cursorLine, m_cursorColumn);
+    m_caretX = -1;
+    viewport()->update();
+    if (!QAccessible::isActive())
+        return;
+    if (selected() != wasSelected) {
+        QAccessibleTextSelectionEvent selection(this, int(selectionStart()), int(selectionEnd()));
+        selection.setCursorPosition(int(cursorOffset()));
+        QAccessible::updateAccessibility(&selection);
+    }
+    // Where a screen reader reads the line or word.
+    if (cursorOffset() != caret) {
+        QAccessibleTextCursorEvent moved(this, int(cursorOffset()));
+        QAccessible::updateAccessibility(&moved);
+    }
+}
+
+void ChatLogView::moveCaret(Motion motion, bool keepAnchor)
+{
+    if (m_log.isEmpty())
+        return;
+    QTextLayout &lines = layout(m_cursorLine);
+    const int column = int(m_cursorColumn);
+    const qsizetype lineStart = offsetOf(m_cursorLine, 0);
+    const QTextLine line = lines.lineForTextPosition(column);
+    // Past either end of a log line is the line break, then the next line.
+    const bool first = column == 0;
+    const bool last = column == lines.text().size();
+    qsizetype to;
+    qreal x = -1;
+    switch (motion) {
+    case Motion::PreviousChar:
+        to = first ? lineStart - 1 : lineStart + lines.previousCursorPosition(column);
+        break;
+    case Motion::NextChar:
+        to = last ? lineStart + column + 1 : lineStart + lines.nextCursorPosition(column);
+        break;
+    case Motion::PreviousWord:
+        to = first ? lineStart - 1
+                   : lineStart + lines.previousCursorPosition(column, QTextLayout::SkipWords);
+        break;
+    case Motion::NextWord:
+        to = last ? lineStart + column + 1
+                  : lineStart + lines.nextCursorPosition(column, QTextLayout::SkipWords);
+        break;
+    case Motion::StartOfLine:
+        to = lineStart + line.textStart();
+        break;
+    case Motion::EndOfLine: {
+        // A wrapped line's end is before the space it broke at, which is still on it.
+        const int end = line.textStart() + line.textLength();
+        const bool wrapped =
+            line.lineNumber() + 1 < lines.lineCount() && lines.text().at(end - 1).isSpace();
+        to = lineStart + end - (wrapped ? 1 : 0);
+        break;
+    }
+    case Motion::Start:
+        to = 0;
+        break;
+    case Motion::End:
+        to = m_log.textLength();
+        break;
+    case Motion::PreviousLine:
+    case Motion::NextLine:
+    case Motion::PreviousPage:
+    case Motion::NextPage: {
+        const int page = verticalScrollBar()->pageStep();
+        const int count = motion == Motion::PreviousLine   ? -1
+                          : motion == Motion::NextLine     ? 1
+                          : motion == Motion::PreviousPage ? -page
+                                                           : page;
+        x = m_caretX >= 0 ? m_caretX : line.cursorToX(column);
+        const auto [number, visual] = visualLine(m_cursorLine, line.lineNumber() + count);
+        to = offsetOf(number, layout(number).lineAt(visual).xToCursor(x));
+        break;
+    }
+    }
+    moveCursor(to, keepAnchor);
+    m_caretX = x;
+    showOffset(to);
+}
+
+std::pair<qint64, int> ChatLogView::visualLine(qint64 number, int line) const
+{
+    while (line < 0 && number > m_log.firstNumber())
+        line += layout(--number).lineCount();
+    while (line >= layout(number).lineCount() && number + 1 < m_log.endNumber())
+        line -= layout(number++).lineCount();
+    return {number, std::clamp(line, 0, layout(number).lineCount() - 1)};
 }
 
 void ChatLogView::selectAll()
@@ -385,13 +489,22 @@ void ChatLogView::showOffset(qsizetype offset)
 {
     if (m_log.isEmpty())
         return;
+    QScrollBar &bar = *verticalScrollBar();
     const qsizetype index = m_log.lineAt(std::clamp<qsizetype>(offset, 0, m_log.textLength()));
+    if (index == m_log.size() - 1) {
+        m_following = true;
+        bar.setValue(bar.maximum());
+        return;
+    }
     for (const Placed &line : placedLines()) {
         if (line.number == m_log.firstNumber() + index && line.top >= 0 &&
             line.top + layout(line.number).boundingRect().height() <= viewport()->height())
             return;
     }
-    verticalScrollBar()->setValue(int(index));
+    // Above the view it comes to the top; below, to the bottom, the lines starting under the top
+    // margin.
+    bar.setValue(
+        int(index <= bar.value() ? index : topFitting(index, viewport()->height() - kMargin)));
 }
 
 QRect ChatLogView::characterRect(qsizetype offset) const
@@ -456,6 +569,8 @@ void ChatLogView::paintEvent(QPaintEvent *)
             selected.append(range);
         }
         lines.draw(&painter, QPointF(kMargin, placed.top), selected);
+        if (placed.number == m_cursorLine && hasFocus())
+            lines.drawCursor(&painter, QPointF(kMargin, placed.top), int(m_cursorColumn));
     }
 }
 
@@ -473,6 +588,19 @@ void ChatLogView::changeEvent(QEvent *event)
         catchUp();
         viewport()->update();
     }
+}
+
+// The caret shows only with focus, and the widget's own repaint does not reach the viewport.
+void ChatLogView::focusInEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void ChatLogView::focusOutEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
 }
 
 void ChatLogView::mousePressEvent(QMouseEvent *event)
@@ -532,11 +660,37 @@ void ChatLogView::keyPressEvent(QKeyEvent *event)
         copy();
     } else if (event == QKeySequence::SelectAll) {
         selectAll();
-    } else if (event == QKeySequence::MoveToStartOfDocument) {
-        verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
-    } else if (event == QKeySequence::MoveToEndOfDocument) {
-        verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
     } else {
+        static constexpr struct
+        {
+            QKeySequence::StandardKey move;
+            QKeySequence::StandardKey select;
+            Motion motion;
+        } keys[] = {
+            {QKeySequence::MoveToPreviousChar, QKeySequence::SelectPreviousChar,
+             Motion::PreviousChar},
+            {QKeySequence::MoveToNextChar, QKeySequence::SelectNextChar, Motion::NextChar},
+            {QKeySequence::MoveToPreviousWord, QKeySequence::SelectPreviousWord,
+             Motion::PreviousWord},
+            {QKeySequence::MoveToNextWord, QKeySequence::SelectNextWord, Motion::NextWord},
+            {QKeySequence::MoveToPreviousLine, QKeySequence::SelectPreviousLine,
+             Motion::PreviousLine},
+            {QKeySequence::MoveToNextLine, QKeySequence::SelectNextLine, Motion::NextLine},
+            {QKeySequence::MoveToStartOfLine, QKeySequence::SelectStartOfLine, Motion::StartOfLine},
+            {QKeySequence::MoveToEndOfLine, QKeySequence::SelectEndOfLine, Motion::EndOfLine},
+            {QKeySequence::MoveToStartOfDocument, QKeySequence::SelectStartOfDocument,
+             Motion::Start},
+            {QKeySequence::MoveToEndOfDocument, QKeySequence::SelectEndOfDocument, Motion::End},
+            {QKeySequence::MoveToPreviousPage, QKeySequence::SelectPreviousPage,
+             Motion::PreviousPage},
+            {QKeySequence::MoveToNextPage, QKeySequence::SelectNextPage, Motion::NextPage},
+        };
+        for (const auto &key : keys) {
+            if (event == key.move || event == key.select) {
+                moveCaret(key.motion, event == key.select);
+                return;
+            }
+        }
         QAbstractScrollArea::keyPressEvent(event);
     }
 }

@@ -61,6 +61,9 @@ ConsoleWindow::ConsoleWindow(chatlink::ChatServer &server, QWidget *parent)
 
     for (QLineEdit *field : {m_ui->nicknameField, m_ui->contactField, m_ui->searchField})
         uisupport::emptyOnClick(*field);
+    for (QLineEdit *field :
+         {m_ui->nicknameField, m_ui->chatEntry, m_ui->contactField, m_ui->searchField})
+        uisupport::reportFocusFirst(*field);
     m_ui->chatEntry->installEventFilter(this);
     uisupport::connectGuarded(m_ui->sendButton, &QPushButton::clicked, this,
                               &ConsoleWindow::sendClicked);

@@ -1,6 +1,7 @@
 #include "announcer.h"
 
 #include <QAccessibleWidget>
+#include <QLineEdit>
 
 using namespace Qt::StringLiterals;
 
@@ -14,7 +15,28 @@ QAccessibleInterface *notificationAccessible(const QString &className, QObject *
     return nullptr;
 }
 
+class FocusReporter : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::FocusIn && QAccessible::isActive()) {
+            QAccessibleEvent focus(watched, QAccessible::Focus);
+            QAccessible::updateAccessibility(&focus);
+        }
+        return false;
+    }
+};
+
 } // namespace
+
+void reportFocusFirst(QLineEdit &field)
+{
+    field.installEventFilter(new FocusReporter(&field));
+}
 
 Announcer::Announcer(QWidget *parent) : QWidget(parent)
 {

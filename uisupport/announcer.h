@@ -3,7 +3,13 @@
 #include <QTimer>
 #include <QWidget>
 
+class QLineEdit;
+
 namespace uisupport {
+
+// A line field tells screen readers where its caret is before it tells them that it has the
+// focus, and a reader then says nothing of an empty field: this tells them of the focus first.
+void reportFocusFirst(QLineEdit &field);
 
 // Speaks texts through a screen reader without moving the focus and without a box, whichever
 // window is in front: an invisible child whose accessible role is a notification, shown anew

@@ -1,0 +1,271 @@
+// What a blind operator hears: the real halcyra-server under Orca, the screen reader Debian ships,
+// on a virtual display. The keys are pressed through the X server, as the operator presses them,
+// and what Orca says is read from its debug log.
+
+#include "chatlink/cp949.h"
+#include "rawclient.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray xdotool(const QString &command, const QStringList &further = {})
+{
+    QProcess p;
+    p.start(u"xdotool"_s, command.split(u' ') + further);
+    p.waitForFinished();
+    return p.readAllStandardOutput().trimmed();
+}
+
+QByteArray visibleWindow(const QString &title)
+{
+    return xdotool(u"search --onlyvisible --limit 1 --name"_s, {u'^' + title + u'$'});
+}
+
+// A block as a client sends it: the text in code page 949, zero-filled.
+QByteArray block(const QString &text)
+{
+    return filledBlock(chatlink::toCp949(text));
+}
+
+} // namespace
+
+class TestScreenReader : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void linesAreSpokenWhereverTheFocusIs();
+    void theLogIsReadWithTheCaret();
+    void aMessageIsSpoken();
+    void aBurstIsSummedUp();
+    void namesHoldTheCaptions();
+    void aLeavingClientClaimsNoFocus();
+
+private:
+    // Everything Orca said since the last call, one utterance per entry.
+    QStringList heard();
+    // Waits until Orca has said something containing the text since the last forget().
+    bool hears(const QString &text, int timeoutMs = 20000);
+    void forget()
+    {
+        heard();
+        m_said.clear();
+    }
+    // A client, once the operator has dismissed its confirmation box.
+    std::unique_ptr<RawClient> connectConfirmed();
+    void focusConsole();
+
+    QTemporaryDir m_home;
+    QProcess m_speech;
+    QProcess m_orca;
+    QProcess m_server;
+    qint64 m_logRead = 0;
+    QStringList m_said; // since the last check
+    std::unique_ptr<RawClient> m_kim;
+};
+
+QStringList TestScreenReader::heard()
+{
+    static const QRegularExpression speech(
+        u"SPEECH OUTPUT: '(.*)'(?: voice=\\w+)?\\{'established"_s);
+    QFile log(m_home.filePath(u"orca.log"_s));
+    if (!log.open(QIODevice::ReadOnly) || !log.seek(m_logRead))
+        return {};
+    const QByteArray fresh = log.readAll();
+    const qsizetype complete = fresh.lastIndexOf('\n') + 1; // Orca may be writing the rest
+    m_logRead += complete;
+    QStringList said;
+    for (const QByteArray &line : fresh.first(complete).split('\n')) {
+        if (const auto match = speech.match(QString::fromUtf8(line)); match.hasMatch())
+            said.append(match.captured(1));
+    }
+    return said;
+}
+
+bool TestScreenReader::hears(const QString &text, int timeoutMs)
+{
+    const bool heardIt = QTest::qWaitFor(
+        [&] {
+            m_said += heard();
+            return std::any_of(m_said.cbegin(), m_said.cend(),
+                               [&](const QString &said) { return said.contains(text); });
+        },
+        timeoutMs);
+    if (!heardIt)
+        qWarning().noquote() << "Orca said:" << m_said.join(u" | "_s);
+    return heardIt;
+}
+
+std::unique_ptr<RawClient> TestScreenReader::connectConfirmed()
+{
+    auto client = std::make_unique<RawClient>(quint16(5000));
+    if (!QTest::qWaitFor([] { return !visibleWindow(u"halcyra-server"_s).isEmpty(); }, 10000))
+        return nullptr;
+    xdotool(u"key Return"_s);
+    if (!QTest::qWaitFor([] { return visibleWindow(u"halcyra-server"_s).isEmpty(); }, 5000))
+        return nullptr;
+    return client;
+}
+
+void TestScreenReader::focusConsole()
+{
+    xdotool(u"windowfocus --sync"_s, {QString::fromLatin1(visibleWindow(u"Halcyra  Server"_s))});
+}
+
+void TestScreenReader::initTestCase()
+{
+    // Orca keeps its settings under the home folder: a fresh one is a first start.
+    QVERIFY(m_home.isValid());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"HOME"_s, m_home.path());
+    m_speech.setProcessEnvironment(environment);
+    m_speech.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_speech.start(u"speech-dispatcher"_s, {u"--run-single"_s, u"--timeout"_s, u"0"_s,
+                                            u"--config-dir"_s, QStringLiteral(SPEECHD_CONFIG)});
+    m_orca.setProcessEnvironment(environment);
+    m_orca.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_orca.setStandardOutputFile(QProcess::nullDevice());
+    m_orca.setStandardInputFile(QProcess::nullDevice());
+    m_orca.start(u"orca"_s, {u"--debug-file="_s + m_home.filePath(u"orca.log"_s)});
+    QVERIFY(hears(u"Screen reader on"_s, 20000));
+
+    m_server.setProcessChannelMode(QProcess::ForwardedChannels);
+    m_server.start(QStringLiteral(HALCYRA_SERVER));
+    QTRY_VERIFY_WITH_TIMEOUT(!visibleWindow(u"Halcyra  Server"_s).isEmpty(), 10000);
+    m_kim = connectConfirmed();
+    QVERIFY(m_kim);
+}
+
+void TestScreenReader::cleanupTestCase()
+{
+    m_server.kill();
+    m_server.waitForFinished();
+    for (QProcess *helper : {&m_orca, &m_speech}) {
+        helper->kill();
+        helper->waitForFinished();
+    }
+}
+
+void TestScreenReader::linesAreSpokenWhereverTheFocusIs()
+{
+    forget();
+    // In the chat entry (the console is at 196, 67 on the screen; the entry at -1, 208 in it).
+    focusConsole();
+    xdotool(u"mousemove 272 285 click 1"_s);
+    QVERIFY(hears(u"채팅 입력"_s));
+    m_kim->send(block(u"Mkim:첫째 줄"_s));
+    QVERIFY(hears(u"kim:첫째 줄"_s));
+    // In the chat log, reached with the keyboard.
+    xdotool(u"key shift+Tab"_s);
+    QVERIFY(hears(u"채팅 기록"_s));
+    m_kim->send(block(u"Mkim:둘째 줄"_s));
+    QVERIFY(hears(u"kim:둘째 줄"_s));
+    // With another program in front.
+    QProcess other;
+    other.start(u"xmessage"_s, {u"-title"_s, u"other"_s, u"다른 프로그램"_s});
+    QTRY_VERIFY_WITH_TIMEOUT(!visibleWindow(u"other"_s).isEmpty(), 5000);
+    xdotool(u"windowfocus --sync"_s, {QString::fromLatin1(visibleWindow(u"other"_s))});
+    m_kim->send(block(u"Mkim:셋째 줄"_s));
+    QVERIFY(hears(u"kim:셋째 줄"_s));
+    other.kill();
+    other.waitForFinished();
+}
+
+void TestScreenReader::theLogIsReadWithTheCaret()
+{
+    // Back in the console, the focus is in the chat log. A key whose report to Orca times out on a
+    // busy bus reaches the program alone, unheard: Ctrl+End puts the caret back at the end.
+    focusConsole();
+    QVERIFY(hears(u"채팅 기록"_s));
+    bool heardLine = false;
+    for (int attempt = 0; attempt < 3 && !heardLine; ++attempt) {
+        xdotool(u"key ctrl+End"_s);
+        forget();
+        xdotool(u"key Up"_s);
+        heardLine = hears(u"kim:둘째 줄"_s, 7000);
+    }
+    QVERIFY(heardLine);
+}
+
+void TestScreenReader::aMessageIsSpoken()
+{
+    forget();
+    m_kim->send(block(u"Skim:편지 왔어요\r\n둘째 줄"_s));
+    QVERIFY(hears(u"메시지 kim:편지 왔어요 둘째 줄"_s));
+    QVERIFY(hears(u"Message"_s)); // and the box after it
+    xdotool(u"key Return"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(!visibleWindow(u"Form3"_s).isEmpty(), 5000);
+}
+
+void TestScreenReader::aBurstIsSummedUp()
+{
+    // At most a line at once and then one summary of the rest, however the burst is read.
+    forget();
+    QByteArray burst;
+    for (int i = 0; i < 20; ++i)
+        burst += block(u"Mkim:b%1"_s.arg(i));
+    m_kim->send(burst);
+    QVERIFY(hears(u"줄"_s));
+    static const QRegularExpression summary(u"kim:b(\\d+) 외 (\\d+)줄"_s);
+    const QStringList spoken = m_said.filter(u"kim:b"_s);
+    QVERIFY2(spoken.size() <= 2, qPrintable(spoken.join(u" | "_s)));
+    const auto match = summary.match(spoken.constLast());
+    QVERIFY2(match.hasMatch(), qPrintable(spoken.constLast()));
+    QCOMPARE(match.captured(1).toInt() + match.captured(2).toInt(), 19);
+}
+
+void TestScreenReader::namesHoldTheCaptions()
+{
+    // Tab from the nickname field (top left) down the left column; Right in the chat modes.
+    forget();
+    focusConsole();
+    xdotool(u"mousemove 272 76 click 1"_s);
+    QVERIFY(hears(u"닉네임"_s));
+    forget();
+    for (const char *key : {"Tab", "Tab", "Tab", "Tab", "Tab", "Right", "Tab", "Tab", "Tab", "Tab",
+                            "Tab", "Tab", "Tab"}) {
+        xdotool(u"key"_s, {QLatin1StringView(key)});
+        QTest::qWait(300);
+    }
+    QVERIFY(hears(u"Remote push button"_s));
+    const QString said = m_said.join(u'|');
+    for (const QString &name : {u"Clean push button"_s, u"Send push button"_s, u"Direct"_s,
+                                u"Full Send"_s, u" Message push button"_s, u"Search push button"_s})
+        QVERIFY2(said.contains(name), qPrintable(name + u" in "_s + said));
+    // The frame's caption comes with the list.
+    QVERIFY2(said.contains(u"IP panel.|접속한 클라이언트."_s), qPrintable(said));
+}
+
+void TestScreenReader::aLeavingClientClaimsNoFocus()
+{
+    forget();
+    // Two clients; the keys pass through the list (which makes its first row current) on the
+    // way to " Message"; then the first client leaves.
+    auto lee = connectConfirmed();
+    QVERIFY(lee);
+    focusConsole();
+    xdotool(u"mousemove 272 76 click 1"_s);
+    QVERIFY(hears(u"닉네임"_s));
+    forget();
+    xdotool(u"key Tab Tab Tab Tab Tab Tab Tab"_s);
+    QVERIFY(hears(u" Message push button"_s));
+    forget();
+    m_kim.reset();
+    // Once a later line is spoken, whatever the leaving caused has been said.
+    lee->send(block(u"Mlee:after"_s));
+    QVERIFY(hears(u"lee:after"_s));
+    const QString said = m_said.join(u'|');
+    QVERIFY2(!said.contains(u"127.0.0.1"_s) && !said.contains(u"List"_s), qPrintable(said));
+}
+
+QTEST_MAIN(TestScreenReader)
+#include "tst_screenreader.moc"
