@@ -5,7 +5,6 @@
 
 #include <QAccessible>
 #include <QRegularExpression>
-#include <QScrollBar>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -159,32 +158,6 @@ private slots:
                            m_view->viewport()->mapFromGlobal(inWord));
         QCOMPARE(selected(), std::pair(17, 20));
         QCOMPARE(m_view->selectedText(), u"하세요"_s);
-    }
-
-    void scrollsToCaret()
-    {
-        QStringList lines; // six long and a line break each: line i starts at 7 * i
-        for (int i = 0; i < 30; ++i)
-            lines << u"kim:%1"_s.arg(i, 2, 10, QChar(u'0'));
-        QVERIFY(show(lines));
-        const QScrollBar &bar = *m_view->verticalScrollBar();
-        const auto inSight = [&](int offset) {
-            const QRect box = m_view->characterRect(offset);
-            const QPoint topLeft = m_view->viewport()->mapFromGlobal(box.topLeft());
-            return m_view->viewport()->rect().contains(QRect(topLeft, box.size()));
-        };
-        // Down scrolls nothing while the next line is in sight, then one line.
-        QTest::keyClick(m_view.get(), Qt::Key_Home, Qt::ControlModifier);
-        for (int line = 1; inSight(7 * line); ++line)
-            QTest::keyClick(m_view.get(), Qt::Key_Down);
-        QCOMPARE(bar.value(), 0);
-        QTest::keyClick(m_view.get(), Qt::Key_Down);
-        QCOMPARE(bar.value(), 1);
-        QVERIFY(inSight(m_text->cursorPosition()));
-        // Ctrl+End follows the end again as lines come.
-        QTest::keyClick(m_view.get(), Qt::Key_End, Qt::ControlModifier);
-        QVERIFY(show({u"kim:30"_s}));
-        QVERIFY(inSight(7 * 30));
     }
 
     void relayoutsOnFontChange()

@@ -700,17 +700,6 @@ void TestConsole::chatLog()
     QTest::keyClick(&log, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QApplication::clipboard()->text(), all);
 
-    // Screen readers read it as text, line by line.
-    QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(&log);
-    QVERIFY(reader && reader->textInterface());
-    QAccessibleTextInterface &text = *reader->textInterface();
-    QCOMPARE(text.text(0, text.characterCount()), all);
-    int from = 0;
-    int to = 0;
-    QCOMPARE(text.textAtOffset(all.indexOf(u"a12"), QAccessible::LineBoundary, &from, &to),
-             u"kim:a12\n"_s);
-    QCOMPARE(text.textAfterOffset(from, QAccessible::LineBoundary, &from, &to), u"kim:a13\n"_s);
-
     // One line more than it keeps, at once: the oldest go, the rest stay in order.
     send(lines("", 0, 10'001));
     QTRY_VERIFY(log.toPlainText().endsWith(u"kim:10000"_s));

@@ -1,31 +1,16 @@
 // The real halcyra-server and halcyra-client under a real X server (Xvfb), the server driven with
 // xdotool as an operator would.
 
+#include "desktop.h"
+
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QProcess>
 #include <QScreen>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTest>
 #include <xcb/xcb.h>
 
 using namespace Qt::StringLiterals;
-
-// Runs xdotool with the words of the command, then the further arguments.
-static QByteArray xdotool(const QString &command, const QStringList &further = {})
-{
-    QProcess p;
-    p.start(u"xdotool"_s, command.split(u' ') + further);
-    p.waitForFinished();
-    return p.readAllStandardOutput();
-}
-
-// The visible window whose title is exactly the given one, or 0.
-static qulonglong visibleWindow(const QString &title)
-{
-    return xdotool(u"search --onlyvisible --limit 1 --name"_s, {u'^' + title + u'$'}).toULongLong();
-}
 
 // Asks a window to close, as the window manager's close button does.
 static void closeWindow(qulonglong window)
@@ -45,15 +30,6 @@ static void closeWindow(qulonglong window)
     xcb_send_event(c, 0, event.window, XCB_EVENT_MASK_NO_EVENT,
                    reinterpret_cast<const char *>(&event));
     xcb_flush(c);
-}
-
-// Waits for a box and presses Enter on it.
-static bool dismissBox()
-{
-    if (!QTest::qWaitFor([] { return visibleWindow(u"halcyra-server"_s) != 0; }, 10000))
-        return false;
-    xdotool(u"key Return"_s);
-    return QTest::qWaitFor([] { return visibleWindow(u"halcyra-server"_s) == 0; }, 5000);
 }
 
 // Clicks in the text area at x, y on the screen and copies all of it, as an operator would.

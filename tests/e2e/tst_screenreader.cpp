@@ -3,30 +3,16 @@
 // and what Orca says is read from its debug log.
 
 #include "chatlink/cp949.h"
+#include "desktop.h"
 #include "rawclient.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QTest>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QByteArray xdotool(const QString &command, const QStringList &further = {})
-{
-    QProcess p;
-    p.start(u"xdotool"_s, command.split(u' ') + further);
-    p.waitForFinished();
-    return p.readAllStandardOutput().trimmed();
-}
-
-QByteArray visibleWindow(const QString &title)
-{
-    return xdotool(u"search --onlyvisible --limit 1 --name"_s, {u'^' + title + u'$'});
-}
 
 // A block as a client sends it: the text in code page 949, zero-filled.
 QByteArray block(const QString &text)
@@ -62,7 +48,6 @@ private:
     }
     // A client, once the operator has dismissed its confirmation box.
     std::unique_ptr<RawClient> connectConfirmed();
-    void focusConsole();
 
     QTemporaryDir m_home;
     QProcess m_speech;
@@ -108,17 +93,7 @@ bool TestScreenReader::hears(const QString &text, int timeoutMs)
 std::unique_ptr<RawClient> TestScreenReader::connectConfirmed()
 {
     auto client = std::make_unique<RawClient>(quint16(5000));
-    if (!QTest::qWaitFor([] { return !visibleWindow(u"halcyra-server"_s).isEmpty(); }, 10000))
-        return nullptr;
-    xdotool(u"key Return"_s);
-    if (!QTest::qWaitFor([] { return visibleWindow(u"halcyra-server"_s).isEmpty(); }, 5000))
-        return nullptr;
-    return client;
-}
-
-void TestScreenReader::focusConsole()
-{
-    xdotool(u"windowfocus --sync"_s, {QString::fromLatin1(visibleWindow(u"Halcyra  Server"_s))});
+    return dismissBox() ? std::move(client) : nullptr;
 }
 
 void TestScreenReader::initTestCase()
@@ -140,7 +115,7 @@ void TestScreenReader::initTestCase()
 
     m_server.setProcessChannelMode(QProcess::ForwardedChannels);
     m_server.start(QStringLiteral(HALCYRA_SERVER));
-    QTRY_VERIFY_WITH_TIMEOUT(!visibleWindow(u"Halcyra  Server"_s).isEmpty(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(u"Halcyra  Server"_s) != 0, 10000);
     m_kim = connectConfirmed();
     QVERIFY(m_kim);
 }
@@ -159,7 +134,7 @@ void TestScreenReader::linesAreSpokenWhereverTheFocusIs()
 {
     forget();
     // In the chat entry (the console is at 196, 67 on the screen; the entry at -1, 208 in it).
-    focusConsole();
+    focusWindow(u"Halcyra  Server"_s);
     xdotool(u"mousemove 272 285 click 1"_s);
     QVERIFY(hears(u"채팅 입력"_s));
     m_kim->send(block(u"Mkim:첫째 줄"_s));
@@ -172,8 +147,8 @@ void TestScreenReader::linesAreSpokenWhereverTheFocusIs()
     // With another program in front.
     QProcess other;
     other.start(u"xmessage"_s, {u"-title"_s, u"other"_s, u"다른 프로그램"_s});
-    QTRY_VERIFY_WITH_TIMEOUT(!visibleWindow(u"other"_s).isEmpty(), 5000);
-    xdotool(u"windowfocus --sync"_s, {QString::fromLatin1(visibleWindow(u"other"_s))});
+    QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(u"other"_s) != 0, 5000);
+    focusWindow(u"other"_s);
     m_kim->send(block(u"Mkim:셋째 줄"_s));
     QVERIFY(hears(u"kim:셋째 줄"_s));
     other.kill();
@@ -184,7 +159,7 @@ void TestScreenReader::theLogIsReadWithTheCaret()
 {
     // Back in the console, the focus is in the chat log. A key whose report to Orca times out on a
     // busy bus reaches the program alone, unheard: Ctrl+End puts the caret back at the end.
-    focusConsole();
+    focusWindow(u"Halcyra  Server"_s);
     QVERIFY(hears(u"채팅 기록"_s));
     bool heardLine = false;
     for (int attempt = 0; attempt < 3 && !heardLine; ++attempt) {
@@ -203,7 +178,7 @@ void TestScreenReader::aMessageIsSpoken()
     QVERIFY(hears(u"메시지 kim:편지 왔어요 둘째 줄"_s));
     QVERIFY(hears(u"Message"_s)); // and the box after it
     xdotool(u"key Return"_s);
-    QTRY_VERIFY_WITH_TIMEOUT(!visibleWindow(u"Form3"_s).isEmpty(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(u"Form3"_s) != 0, 5000);
 }
 
 void TestScreenReader::aBurstIsSummedUp()
@@ -227,7 +202,7 @@ void TestScreenReader::namesHoldTheCaptions()
 {
     // Tab from the nickname field (top left) down the left column; Right in the chat modes.
     forget();
-    focusConsole();
+    focusWindow(u"Halcyra  Server"_s);
     xdotool(u"mousemove 272 76 click 1"_s);
     QVERIFY(hears(u"닉네임"_s));
     forget();
@@ -252,7 +227,7 @@ void TestScreenReader::aLeavingClientClaimsNoFocus()
     // way to " Message"; then the first client leaves.
     auto lee = connectConfirmed();
     QVERIFY(lee);
-    focusConsole();
+    focusWindow(u"Halcyra  Server"_s);
     xdotool(u"mousemove 272 76 click 1"_s);
     QVERIFY(hears(u"닉네임"_s));
     forget();
