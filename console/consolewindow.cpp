@@ -247,8 +247,6 @@ void ConsoleWindow::popupContactMenuFromKeyboard()
     popupContactMenu(selected.isEmpty()
                          ? QPoint(0, 0)
                          : m_ui->contactTree->visualItemRect(selected.first()).bottomLeft());
-    // Opened from the keyboard, a menu starts at its first item, which screen readers then read.
-    m_contactMenu->setActiveAction(m_contactMenu->actions().constFirst());
 }
 
 void ConsoleWindow::tellCurrentContact()

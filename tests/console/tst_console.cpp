@@ -100,27 +100,14 @@ private:
 
 void TestConsole::fixedTexts_data()
 {
-    // "window" for its title, "window/object" for the caption or initial text of an object.
+    // "window" for its title, "window/object" for the initial text of an object. Captions of
+    // buttons and frames are what screen readers say of them: accessibleNames pins them.
     QTest::addColumn<QString>("expected");
     QTest::newRow("console") << u"Halcyra  Server"_s;
     QTest::newRow("splash") << u"Halcyra Server"_s;
     QTest::newRow("viewer") << u"Form3"_s;
     QTest::newRow("composer") << u"Form4"_s;
     QTest::newRow("console/versionPanel") << u"Halcyra V.10"_s;
-    QTest::newRow("console/sendGroup") << u"Send"_s;
-    QTest::newRow("console/clientGroup") << u"IP"_s;
-    QTest::newRow("console/chatModeGroup") << u"Chat"_s;
-    QTest::newRow("console/contactGroup") << u"Adder_Name"_s;
-    QTest::newRow("console/optionGroup") << u"Option"_s;
-    QTest::newRow("console/searchGroup") << u"Internet Search"_s;
-    QTest::newRow("console/remoteGroup") << u"Remote Control"_s;
-    QTest::newRow("console/sendButton") << u"Send"_s;
-    QTest::newRow("console/directMode") << u"Direct"_s;
-    QTest::newRow("console/fullSendMode") << u"Full Send"_s;
-    QTest::newRow("console/cleanButton") << u"Clean"_s;
-    QTest::newRow("console/composeButton") << u" Message"_s;
-    QTest::newRow("console/searchButton") << u"Search"_s;
-    QTest::newRow("console/remoteButton") << u"Remote"_s;
     QTest::newRow("console/nicknameField") << u"Nick  Name"_s;
     QTest::newRow("console/contactField") << u"Input Data"_s;
     QTest::newRow("console/searchField") << u"Write Your Question"_s;
@@ -129,9 +116,6 @@ void TestConsole::fixedTexts_data()
     QTest::newRow("console/contactTree")
         << u"교장선생님|교감선생님|국어선생님|영어선생님|수학선생님|사회선생님|과학선생님|"
            u"체육선생님|기술선생님|가정선생님|미술선생님|보건선생님|도덕선생님"_s;
-    QTest::newRow("viewer/replyButton") << u"Retry To Write The Message"_s;
-    QTest::newRow("composer/sendButton") << u"Send To Message"_s;
-    QTest::newRow("composer/clearButton") << u"Retry Write the Message"_s;
 }
 
 void TestConsole::fixedTexts()
@@ -143,8 +127,7 @@ void TestConsole::fixedTexts()
     }
     QObject *object = taggedObject();
     QVERIFY(object);
-    QStringList shown{
-        object->property(object->inherits("QGroupBox") ? "title" : "text").toString()};
+    QStringList shown{object->property("text").toString()};
     if (auto *menu = qobject_cast<QMenu *>(object)) {
         shown.clear();
         for (const QAction *action : menu->actions())
@@ -452,8 +435,7 @@ void TestConsole::contactTree()
                                        ? QPoint()
                                        : view.visualItemRect(chosen.first()).bottomLeft())
                      .y());
-        // It opens at its first item.
-        for (int down = action.endsWith(u"add") ? 0 : 1; down > 0; --down)
+        for (int down = action.endsWith(u"add") ? 1 : 2; down > 0; --down)
             QTest::keyClick(&menu, Qt::Key_Down);
         QTest::keyClick(&menu, Qt::Key_Return);
     } else {
