@@ -29,8 +29,9 @@ class TestScreenReader : public QObject
 private slots:
     void initTestCase();
     void cleanupTestCase();
-    void linesAreSpokenWhereverTheFocusIs();
+    void linesAreSpokenInTheEntryAndTheLog();
     void theLogIsReadWithTheCaret();
+    void linesAreSpokenBehindAnotherProgram();
     void aMessageIsSpoken();
     void aBurstIsSummedUp();
     void namesHoldTheCaptions();
@@ -132,7 +133,7 @@ void TestScreenReader::cleanupTestCase()
     }
 }
 
-void TestScreenReader::linesAreSpokenWhereverTheFocusIs()
+void TestScreenReader::linesAreSpokenInTheEntryAndTheLog()
 {
     forget();
     // In the chat entry (the console is at 196, 67 on the screen; the entry at -1, 208 in it).
@@ -146,25 +147,37 @@ void TestScreenReader::linesAreSpokenWhereverTheFocusIs()
     QVERIFY(hears(u"채팅 기록"_s));
     m_kim->send(block(u"Mkim:둘째 줄"_s));
     QVERIFY(hears(u"kim:둘째 줄"_s));
-    // With another program in front.
-    QProcess other;
-    other.start(u"xmessage"_s, {u"-title"_s, u"other"_s, u"다른 프로그램"_s});
-    QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(u"other"_s) != 0, 5000);
-    focusWindow(u"other"_s);
-    m_kim->send(block(u"Mkim:셋째 줄"_s));
-    QVERIFY(hears(u"kim:셋째 줄"_s));
-    other.kill();
-    other.waitForFinished();
 }
 
 void TestScreenReader::theLogIsReadWithTheCaret()
 {
-    // Back in the console, the focus is in the chat log, its caret at the end.
-    focusWindow(u"Halcyra  Server"_s);
-    QVERIFY(hears(u"채팅 기록"_s));
+    // The caret stays at the end of the log as lines come: Up reads the line before the last. A
+    // key that comes while Orca is still busy may move the caret unsaid: Ctrl+End puts it back at
+    // the end for another try.
     forget();
-    xdotool(u"key Up"_s);
-    QVERIFY(hears(u"kim:둘째 줄"_s));
+    m_kim->send(block(u"Mkim:셋째 줄"_s));
+    QVERIFY(hears(u"kim:셋째 줄"_s));
+    bool heardLine = false;
+    for (int attempt = 0; attempt < 2 && !heardLine; ++attempt) {
+        xdotool(u"key ctrl+End"_s);
+        forget();
+        xdotool(u"key Up"_s);
+        heardLine = hears(u"kim:둘째 줄"_s);
+    }
+    QVERIFY(heardLine);
+}
+
+void TestScreenReader::linesAreSpokenBehindAnotherProgram()
+{
+    QProcess other;
+    other.start(u"xmessage"_s, {u"-title"_s, u"other"_s, u"다른 프로그램"_s});
+    QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(u"other"_s) != 0, 5000);
+    focusWindow(u"other"_s);
+    forget();
+    m_kim->send(block(u"Mkim:넷째 줄"_s));
+    QVERIFY(hears(u"kim:넷째 줄"_s));
+    other.kill();
+    other.waitForFinished();
 }
 
 void TestScreenReader::aMessageIsSpoken()
