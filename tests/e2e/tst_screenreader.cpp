@@ -40,9 +40,9 @@ private slots:
 private:
     // Everything Orca said since the last call, one utterance per entry.
     QStringList heard();
-    // Waits until Orca has said something containing the text since the last forget(). Qt holds
-    // a key until the accessibility bus has answered whether a screen reader takes it, and an
-    // answer that never comes holds it for D-Bus's 25 s: hence the long wait.
+    // Waits until Orca has said something containing the text since the last forget(). Some keys
+    // reach Orca through the accessibility registry only some 20 s after the program has them:
+    // hence the long wait.
     bool hears(const QString &text, int timeoutMs = 30000);
     void forget()
     {
