@@ -328,7 +328,7 @@ WholeProgram wholeProgram(int clients, int blocks)
 // box answered.
 TestProgram *g_program = nullptr;
 
-console::ChatLogView &chatLog()
+chatlog::ChatLogView &chatLog()
 {
     return g_program->chatLog();
 }
@@ -363,7 +363,7 @@ protected:
             return false;
         const std::int64_t now = bench::monotonicNs();
         count();
-        const console::ChatLog &log = chatLog().log();
+        const chatlog::ChatLog &log = chatLog().log();
         for (qint64 number = qMax(m_painted, log.firstNumber()); number < log.endNumber();
              ++number) {
             const QString &line = log.at(number - log.firstNumber());
@@ -379,7 +379,7 @@ protected:
 private:
     void count()
     {
-        const console::ChatLog &log = chatLog().log();
+        const chatlog::ChatLog &log = chatLog().log();
         for (qint64 number = qMax(m_counted, log.firstNumber()); number < log.endNumber();
              ++number) {
             const QString &line = log.at(number - log.firstNumber());
@@ -498,7 +498,7 @@ int main(int argc, char *argv[])
     chatlink::socketio::raiseOpenFileLimit();
     qputenv("QT_NO_GLIB", "1"); // as halcyra-server runs
     QApplication app(argc, argv);
-    console::installFontSubstitutes();
+    shell::installFontSubstitutes();
     const QStringList args = app.arguments();
     const bool quick = args.contains(u"--quick"_s);
     // --only 1,3 runs just those measures.

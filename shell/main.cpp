@@ -96,6 +96,6 @@ int main(int argc, char *argv[])
     qputenv("QT_NO_GLIB", "1");
     QApplication app(argc, argv);
     QApplication::setWindowIcon(QIcon(u":/halcyra/halcyra.ico"_s));
-    console::installFontSubstitutes();
+    shell::installFontSubstitutes();
     return shell::run(chatlink::kServerPort);
 }

@@ -627,7 +627,7 @@ void TestConsole::chatLog()
 {
     auto client = m_program->connectListed();
     QVERIFY(client);
-    console::ChatLogView &log = m_program->chatLog();
+    chatlog::ChatLogView &log = m_program->chatLog();
     QWidget &screen = *log.viewport();
     const auto lines = [](const char *prefix, int from, int to) {
         QStringList lines;

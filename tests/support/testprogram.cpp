@@ -59,7 +59,7 @@ QMessageBox *BoxWatcher::topBox() const
 
 TestProgram::TestProgram(int splashMs) : program(0, splashMs)
 {
-    console::installFontSubstitutes();
+    shell::installFontSubstitutes();
     program.splash().show();
     if (splashMs == 0 && !(QTest::qWaitFor([this] { return console().isVisible(); }) &&
                            QTest::qWaitForWindowExposed(&console())))

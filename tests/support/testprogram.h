@@ -68,7 +68,7 @@ struct TestProgram
     std::unique_ptr<RawClient> connectListed();
 
     ConsoleWindow &console() { return program.console(); }
-    console::ChatLogView &chatLog() { return control<console::ChatLogView>(console(), "chatLog"); }
+    chatlog::ChatLogView &chatLog() { return control<chatlog::ChatLogView>(console(), "chatLog"); }
     QLineEdit &chatEntry() { return control<QLineEdit>(console(), "chatEntry"); }
     QPushButton &sendButton() { return control<QPushButton>(console(), "sendButton"); }
     QListWidget &clientList() { return control<QListWidget>(console(), "clientList"); }

@@ -3,7 +3,7 @@
 #include <QString>
 #include <vector>
 
-namespace console {
+namespace chatlog {
 
 // The lines of the chat log, the newest kMaxLines of them, in a ring: appending costs the same
 // however many lines the log holds, and a flood cannot grow memory without bound.
@@ -46,4 +46,4 @@ private:
     qint64 m_nextStart = 0;
 };
 
-} // namespace console
+} // namespace chatlog

@@ -5,7 +5,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace console {
+namespace shell {
 
 void installFontSubstitutes()
 {
@@ -16,4 +16,4 @@ void installFontSubstitutes()
                                QStringList{u"NanumSquareRound"_s, u"NanumGothic"_s});
 }
 
-} // namespace console
+} // namespace shell

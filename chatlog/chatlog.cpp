@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace console {
+namespace chatlog {
 
 bool ChatLog::append(const QString &line)
 {
@@ -50,4 +50,4 @@ QString ChatLog::text(qsizetype from, qsizetype to) const
     return text;
 }
 
-} // namespace console
+} // namespace chatlog

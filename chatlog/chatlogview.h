@@ -11,7 +11,7 @@
 
 class QTextLayout;
 
-namespace console {
+namespace chatlog {
 
 // The chat log on screen: a read-only view over a ChatLog that lays out only the lines it shows.
 // Appending a line stores it and nothing more; the view catches up and paints at most once every
@@ -130,4 +130,4 @@ private:
     mutable int m_layoutWidth = -1;
 };
 
-} // namespace console
+} // namespace chatlog

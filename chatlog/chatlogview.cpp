@@ -14,7 +14,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace console {
+namespace chatlog {
 namespace {
 
 constexpr int kMargin = 4;
@@ -727,4 +727,4 @@ void ChatLogView::accessibleUpdate()
     m_framedLines = m_log.size();
 }
 
-} // namespace console
+} // namespace chatlog

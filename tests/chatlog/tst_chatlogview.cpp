@@ -45,7 +45,7 @@ private slots:
     void init()
     {
         g_told.clear();
-        m_view = std::make_unique<console::ChatLogView>();
+        m_view = std::make_unique<chatlog::ChatLogView>();
         m_view->resize(300, 120);
         m_view->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
@@ -198,7 +198,7 @@ private:
         return selected;
     }
 
-    std::unique_ptr<console::ChatLogView> m_view;
+    std::unique_ptr<chatlog::ChatLogView> m_view;
     QAccessibleTextInterface *m_text = nullptr;
 };
 
