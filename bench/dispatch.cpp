@@ -1,12 +1,15 @@
 #include "dispatch.h"
 
 #include "chatlink/block.h"
-#include "linkedserver.h"
+#include "chatlink/chatlink.h"
+#include "chatlink/chatserver.h"
+#include "chatlink/clientconnection.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QProcess>
+#include <algorithm>
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/epoll.h>
@@ -86,10 +89,12 @@ double processCpuSeconds()
 
 DispatchResult chatLinkDispatch(int clients, int blocks)
 {
-    LinkedServer linked;
-    chatlink::ChatServer &server = linked.server;
+    chatlink::ChatServer server(0);
+    server.start();
+    chatlink::ChatLink link(server);
     std::int64_t lines = 0;
-    linked.views.onChatLine = [&lines](const QString &line) { lines += isFloodPayload(line); };
+    QObject::connect(&link, &chatlink::ChatLink::chatLineArrived,
+                     [&lines](const QString &line) { lines += isFloodPayload(line); });
 
     Load load(floodArguments(server.serverPort(), clients, blocks));
     load.ready();
@@ -108,6 +113,16 @@ DispatchResult chatLinkDispatch(int clients, int blocks)
     loop.exec();
     return {lines, double(clock.nsecsElapsed()) / 1e9, processCpuSeconds() - cpuStart};
 }
+
+namespace {
+
+// The bytes before the first zero of a block, as the bare reader takes them.
+QByteArrayView textOf(const chatlink::Block &block)
+{
+    return QByteArrayView(block.data(), std::find(block.begin(), block.end(), '\0'));
+}
+
+} // namespace
 
 DispatchResult epollDispatch(int clients, int blocks)
 {
@@ -153,7 +168,7 @@ DispatchResult epollDispatch(int clients, int blocks)
                 ++closed;
                 continue;
             }
-            const chatlink::ReceivedText text = chatlink::recognise(chatlink::readBlock(buffer));
+            const chatlink::ReceivedText text = chatlink::recognise(textOf(buffer));
             if (text.kind == chatlink::TextKind::ChatLine &&
                 isFloodPayload(QString::fromLatin1(text.payload.toByteArray())))
                 ++r.lines;

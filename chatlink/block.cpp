@@ -17,7 +17,7 @@ QByteArray composeText(char tag, QByteArrayView name, QByteArrayView body)
 void ensureFitsBlock(QByteArrayView text)
 {
     if (text.size() > kBlockSize)
-        throw BlockOverflowError();
+        throw SendError(SendFailure::TooLong);
 }
 
 Block buildBlock(QByteArrayView text)
@@ -26,12 +26,6 @@ Block buildBlock(QByteArrayView text)
     Block block{};
     std::copy(text.begin(), text.end(), block.begin());
     return block;
-}
-
-QByteArrayView readBlock(const Block &buffer)
-{
-    const auto end = std::find(buffer.begin(), buffer.end(), '\0');
-    return QByteArrayView(buffer.data(), end - buffer.begin());
 }
 
 ReceivedText recognise(QByteArrayView text)

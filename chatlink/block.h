@@ -31,15 +31,11 @@ using Block = std::array<char, kBlockSize>;
 // tag + name + ':' + body.
 QByteArray composeText(char tag, QByteArrayView name, QByteArrayView body);
 
-// Throws BlockOverflowError when the text is longer than a block.
+// Throws SendError (TooLong) when the text is longer than a block.
 void ensureFitsBlock(QByteArrayView text);
 
-// The text at offset 0 of an otherwise zero block; throws BlockOverflowError when it does not fit.
+// The text at offset 0 of an otherwise zero block; throws SendError (TooLong) when it does not fit.
 Block buildBlock(QByteArrayView text);
-
-// The bytes before the first zero of the buffer, or all of them when none is zero; a view of the
-// buffer.
-QByteArrayView readBlock(const Block &buffer);
 
 enum class TextKind { Ignored, ChatLine, Message };
 

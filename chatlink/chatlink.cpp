@@ -6,21 +6,19 @@
 #include "cp949.h"
 #include "errors.h"
 #include "socketio.h"
-#include "views.h"
-
-#include <QPointer>
 
 using namespace Qt::StringLiterals;
 
 namespace chatlink {
 namespace {
 
-// Throws ControlCharacterError for a control character; a message body may hold line breaks.
+// Throws SendError (ControlCharacter) for a control character; a message body may hold line
+// breaks.
 void ensurePrintable(QStringView text, bool lineBreaks = false)
 {
     for (const QChar c : text) {
         if (c.category() == QChar::Other_Control && !(lineBreaks && c == u'\n'))
-            throw ControlCharacterError();
+            throw SendError(SendFailure::ControlCharacter);
     }
 }
 
@@ -38,22 +36,24 @@ QByteArrayView bytesOf(const Block &block)
 
 } // namespace
 
-ChatLink::ChatLink(ChatServer &server, ClientListView &clientList, IncomingView &incoming,
-                   OperatorNotices &notices, QObject *parent)
-    : QObject(parent), m_server(server), m_clientList(clientList), m_incoming(incoming),
-      m_notices(notices)
+ChatLink::ChatLink(ChatServer &server, QObject *parent) : QObject(parent), m_server(server)
 {
-    connect(&server, &ChatServer::clientConnected, this, &ChatLink::clientConnected);
-    connect(&server, &ChatServer::clientRead, this, &ChatLink::clientRead);
-    connect(&server, &ChatServer::clientError, this, &ChatLink::clientError);
-    connect(&server, &ChatServer::clientDropped, this, &ChatLink::clientDropped);
-    connect(&server, &ChatServer::clientDisconnected, this, &ChatLink::clientDisconnected);
+    connect(&server, &ChatServer::clientConnected, this, &ChatLink::onClientConnected);
+    connect(&server, &ChatServer::clientReadable, this, &ChatLink::onClientReadable);
+    connect(&server, &ChatServer::clientError, this, &ChatLink::onClientError);
+    connect(&server, &ChatServer::clientDropped, this, &ChatLink::onClientDropped);
+    connect(&server, &ChatServer::clientDisconnected, this, &ChatLink::onClientDisconnected);
 }
 
-void ChatLink::sendChatLine(const QString &name, const QString &line)
+bool ChatLink::isListening() const
+{
+    return m_server.isListening();
+}
+
+void ChatLink::sendChatLine(int row, const QString &name, const QString &line)
 {
     const Block block = buildBlock(chatLineText(name, line));
-    selectedClient()->send(bytesOf(block));
+    rowClient(row)->send(bytesOf(block));
 }
 
 qsizetype ChatLink::sendChatLineToAll(const QString &name, const QString &line)
@@ -73,37 +73,38 @@ void ChatLink::sendChatTextToFirst(const QString &name, const QString &line)
     m_server.connection(0)->send(text);
 }
 
-void ChatLink::sendMessage(const QString &contact, const QString &body)
+void ChatLink::sendMessage(int row, const QString &contact, const QString &body)
 {
     ensurePrintable(contact);
     ensurePrintable(body, true);
     QString lines = body;
     lines.replace(u"\n"_s, u"\r\n"_s);
     const Block block = buildBlock(composeText(kTagMessage, toCp949(contact), toCp949(lines)));
-    selectedClient()->send(bytesOf(block));
+    rowClient(row)->send(bytesOf(block));
 }
 
 ClientConnection *ChatLink::rowClient(int row) const
 {
     if (row < 0 || row >= m_rows.size())
-        throw ListIndexError(row);
+        throw SendError(SendFailure::NoSuchClient, row);
     return m_rows.at(row);
 }
 
-ClientConnection *ChatLink::selectedClient() const
+void ChatLink::onClientConnected(ClientConnection *connection)
 {
-    return rowClient(m_clientList.selectedRow());
+    const ClientId id = ++m_lastId;
+    m_unconfirmed.insert(id, connection);
+    emit clientArrived(id, connection->remoteAddress());
 }
 
-void ChatLink::clientConnected(ClientConnection *connection)
+void ChatLink::listClient(ClientId id)
 {
-    const QPointer<ClientConnection> guard(connection);
-    m_notices.clientConnected(connection->remoteAddress());
-    // The notice may run a nested loop: the client may have gone meanwhile.
-    if (!guard || !guard->isOpen())
+    // A client that left before the operator confirmed it is no longer there to list.
+    ClientConnection *connection = m_unconfirmed.take(id);
+    if (!connection)
         return;
     m_rows.append(connection);
-    m_clientList.appendRow(connection->remoteAddress());
+    emit rowAppended(connection->remoteAddress());
     describeRow(m_rows.size() - 1);
 }
 
@@ -123,29 +124,21 @@ void ChatLink::noteName(ClientConnection &connection, QByteArrayView line)
 void ChatLink::describeRow(qsizetype row)
 {
     ClientConnection *connection = m_rows.at(row);
-    m_clientList.describeRow(int(row), connection->connectedAt(),
-                             fromCp949(m_names.value(connection)));
+    emit rowDescribed(int(row), connection->connectedAt(), fromCp949(m_names.value(connection)));
 }
 
-void ChatLink::clientRead(ClientConnection *connection)
+void ChatLink::onClientReadable(ClientConnection *connection)
 {
-    const QPointer<ClientConnection> guard(connection);
     connection->receive();
-    // A message's box runs a nested loop: the connection may be gone when it returns, or its
-    // later texts already handed over by a read made meanwhile.
-    while (guard) {
-        const std::optional<QByteArrayView> text = guard->nextText();
-        if (!text)
-            return;
+    while (const std::optional<QByteArrayView> text = connection->nextText()) {
         const ReceivedText received = recognise(*text);
         switch (received.kind) {
         case TextKind::ChatLine:
-            noteName(*guard, received.payload);
-            m_incoming.appendChatLine(fromCp949(received.payload));
+            noteName(*connection, received.payload);
+            emit chatLineArrived(fromCp949(received.payload));
             break;
         case TextKind::Message:
-            guard->remindOfUntaken();
-            m_incoming.presentMessage(fromCp949(received.payload));
+            emit messageArrived(fromCp949(received.payload));
             break;
         case TextKind::Ignored:
             break;
@@ -153,27 +146,27 @@ void ChatLink::clientRead(ClientConnection *connection)
     }
 }
 
-void ChatLink::clientError(ClientConnection *, int code, const QString &text)
+void ChatLink::onClientError(ClientConnection *, int code, const QString &text)
 {
-    if (socketio::isNetworkSetupError(code))
-        m_notices.networkSetupError();
-    else
-        m_notices.socketError(text);
+    emit connectionFailed(socketio::isNetworkSetupError(code) ? ConnectionFailure::NetworkSetup
+                                                              : ConnectionFailure::Socket,
+                          text);
 }
 
-void ChatLink::clientDropped(ClientConnection *connection)
+void ChatLink::onClientDropped(ClientConnection *connection)
 {
-    m_notices.clientDropped(connection->remoteAddress());
+    emit clientDropped(connection->remoteAddress());
 }
 
-void ChatLink::clientDisconnected(ClientConnection *connection)
+void ChatLink::onClientDisconnected(ClientConnection *connection)
 {
+    m_unconfirmed.removeIf([connection](auto entry) { return entry.value() == connection; });
     m_names.remove(connection);
     const qsizetype row = m_rows.indexOf(connection);
     if (row < 0)
         return;
     m_rows.removeAt(row);
-    m_clientList.removeRow(int(row));
+    emit rowRemoved(int(row));
 }
 
 } // namespace chatlink

@@ -28,7 +28,7 @@ bool ChatServer::start()
 ClientConnection *ChatServer::connection(qsizetype index) const
 {
     if (index < 0 || index >= m_connections.size())
-        throw ListIndexError(index);
+        throw SendError(SendFailure::NoSuchClient, index);
     return m_connections.at(index);
 }
 
@@ -36,7 +36,7 @@ void ChatServer::incomingConnection(qintptr descriptor)
 {
     auto *connection = new ClientConnection(descriptor, this);
     m_connections.append(connection);
-    connect(connection, &ClientConnection::readyRead, this, &ChatServer::clientRead);
+    connect(connection, &ClientConnection::readyRead, this, &ChatServer::clientReadable);
     connect(connection, &ClientConnection::closed, this, &ChatServer::remove);
     connect(connection, &ClientConnection::errorOccurred, this, &ChatServer::clientError);
     connect(connection, &ClientConnection::dropped, this, &ChatServer::clientDropped);

@@ -2,8 +2,6 @@
 
 #include "socketio.h"
 
-#include <QPointer>
-
 namespace chatlink {
 
 ClientConnection::ClientConnection(qintptr descriptor, QObject *parent)
@@ -28,12 +26,8 @@ ClientConnection::~ClientConnection()
 
 void ClientConnection::onReadable()
 {
-    const QPointer<ClientConnection> self(this);
     m_awaitingRead = true;
     emit readyRead(this);
-    // A slot may have opened a box whose loop deleted this connection.
-    if (!self)
-        return;
     // Left unread, the data raises no further notification until the next read. (Read at once,
     // as usual, the notifier simply stays armed.)
     if (m_awaitingRead && isOpen())
@@ -95,20 +89,6 @@ std::optional<QByteArrayView> ClientConnection::nextText()
     else if (!m_settle.isActive())
         m_settle.start();
     return text;
-}
-
-void ClientConnection::remindOfUntaken()
-{
-    if (m_taken == m_received.size() || std::exchange(m_reminding, true))
-        return;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            m_reminding = false;
-            if (isOpen() && m_taken < m_received.size())
-                emit readyRead(this);
-        },
-        Qt::QueuedConnection);
 }
 
 qint64 ClientConnection::send(QByteArrayView bytes)
@@ -191,10 +171,7 @@ void ClientConnection::end()
 
 void ClientConnection::reportEnd()
 {
-    const QPointer<ClientConnection> self(this);
-    emit closed(this);
-    if (!self)
-        return;
+    emit closed(this); // its deletion is deferred
     if (m_ending == Ending::Failed)
         emit errorOccurred(this, m_endCode, m_endText);
     else if (m_ending == Ending::Dropped)

@@ -27,11 +27,10 @@ inline constexpr qsizetype kReadBlocks = 16;
 //
 // Signals come only from the connection's own notifications, each as the last thing it does, and
 // the end of a connection is reported from the event loop, never from inside receive(),
-// nextText() or send(): so a caller of those never finds the connection deleted under it, although
-// a slot may open a modal box whose loop deletes it. An orderly close by the peer ends the
-// connection silently with closed(); a socket error ends it with closed() followed by
-// errorOccurred(); a client whose send queue overflowed is dropped with closed() followed by
-// dropped().
+// nextText() or send(): a caller of those never finds the connection ended under it. An orderly
+// close by the peer ends the connection silently with closed(); a socket error ends it with
+// closed() followed by errorOccurred(); a client whose send queue overflowed is dropped with
+// closed() followed by dropped().
 class ClientConnection : public QObject
 {
     Q_OBJECT
@@ -48,18 +47,13 @@ public:
     const QDateTime &connectedAt() const { return m_connectedAt; }
     qsizetype queuedBytes() const { return m_queue.size(); }
 
-    // One read of at most kReadBlocks blocks, added to what nextText() has still to take (a slot
-    // that runs a nested event loop may receive again before the last read's texts are taken).
-    // Bytes held for their settle time raise readyRead() again when the wait is over; what has
-    // arrived meanwhile is read before they are taken as they are.
+    // One read of at most kReadBlocks blocks, added to what nextText() has still to take. Bytes
+    // held for their settle time raise readyRead() again when the wait is over; what has arrived
+    // meanwhile is read before they are taken as they are.
     void receive();
     // The next text that the bytes received complete, in order, by BlockReader's rules: a view
     // valid until the connection is used again. Nothing once all of them are taken.
     std::optional<QByteArrayView> nextText();
-    // Raises readyRead() again from the event loop while received bytes are still to be taken. A
-    // slot about to run a nested event loop calls this, so that the texts after the one it
-    // handles are not held up until that loop ends.
-    void remindOfUntaken();
 
     // Hands all of the bytes to the connection or none: what the kernel does not take at once is
     // queued. Returns the count, or -1 when the connection is (or has now been) closed.
@@ -98,7 +92,6 @@ private:
     QTimer m_settle;
     bool m_settled = false;   // the settle time is over; the next receive() decides
     bool m_settleDue = false; // nothing had arrived: the held bytes are taken as they are
-    bool m_reminding = false; // remindOfUntaken() has a readyRead() on its way
     Ending m_ending = Ending::None;
     int m_endCode = 0;
     QString m_endText;

@@ -1,21 +1,18 @@
 #include "errors.h"
 
-#include "block.h"
-
-using namespace Qt::StringLiterals;
-
 namespace chatlink {
 
-Error::Error(const QString &text) : std::runtime_error(text.toStdString()) {}
-
-ListIndexError::ListIndexError(qsizetype index)
-    : Error(u"List index out of bounds (%1)"_s.arg(index))
-{}
-
-ControlCharacterError::ControlCharacterError() : Error(u"보낼 수 없는 제어 문자가 있습니다"_s) {}
-
-BlockOverflowError::BlockOverflowError()
-    : Error(u"메시지가 너무 깁니다 (최대 %1바이트)"_s.arg(kBlockSize))
-{}
+const char *SendError::what() const noexcept
+{
+    switch (m_failure) {
+    case SendFailure::NoSuchClient:
+        return "no client at that position";
+    case SendFailure::ControlCharacter:
+        return "control character in the text";
+    case SendFailure::TooLong:
+        return "text longer than a block";
+    }
+    return "send refused";
+}
 
 } // namespace chatlink

@@ -1,38 +1,39 @@
 #pragma once
 
-#include <QString>
-#include <stdexcept>
+#include <QtGlobal>
+#include <exception>
 
 namespace chatlink {
 
-// A failure the operator is shown as text (what() holds it in UTF-8); the windows catch it at
-// each handler's boundary.
-class Error : public std::runtime_error
-{
-public:
-    explicit Error(const QString &text);
+// Why the chat link refused to send a text. Nothing of it was sent.
+enum class SendFailure {
+    NoSuchClient,     // a registry or client-list position that holds no connection
+    ControlCharacter, // a control character has no place in a block (a zero would end it early)
+    TooLong,          // the text does not fit one block
 };
 
-// A registry or client-list position that holds no connection.
-class ListIndexError : public Error
+// Thrown by the sending calls before anything is sent; the windows word it for the operator.
+class SendError : public std::exception
 {
 public:
-    explicit ListIndexError(qsizetype index);
+    explicit SendError(SendFailure failure, qsizetype index = -1)
+        : m_failure(failure), m_index(index)
+    {}
+
+    SendFailure failure() const { return m_failure; }
+    // The position looked up, for NoSuchClient.
+    qsizetype index() const { return m_index; }
+    const char *what() const noexcept override;
+
+private:
+    SendFailure m_failure;
+    qsizetype m_index;
 };
 
-// A text that holds a control character, which has no place in a block (a zero would end the
-// text early).
-class ControlCharacterError : public Error
-{
-public:
-    ControlCharacterError();
-};
-
-// A text that does not fit one block.
-class BlockOverflowError : public Error
-{
-public:
-    BlockOverflowError();
+// How a client's connection failed, as far as the operator is concerned.
+enum class ConnectionFailure {
+    NetworkSetup, // no buffer space, network unreachable, already connected, connection refused
+    Socket,       // any other error; the socket layer's own text says which
 };
 
 } // namespace chatlink

@@ -157,8 +157,8 @@ private:
         try {
             const chatlink::Block block = chatlink::buildBlock(text);
             m_socket.write(block.data(), block.size());
-        } catch (const chatlink::Error &e) {
-            notice(u"not sent: "_s + QString::fromUtf8(e.what()));
+        } catch (const chatlink::SendError &) {
+            notice(u"not sent: longer than %1 bytes in code page 949"_s.arg(chatlink::kBlockSize));
         }
     }
 

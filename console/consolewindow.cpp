@@ -2,7 +2,6 @@
 
 #include "announcer.h"
 #include "chatlink/block.h"
-#include "chatlink/chatserver.h"
 #include "emptyonclick.h"
 #include "fixedwindow.h"
 #include "guard.h"
@@ -18,9 +17,11 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPushButton>
 
 using namespace Qt::StringLiterals;
 
+namespace console {
 namespace {
 
 constexpr QPoint kFramePosition(196, 67);
@@ -35,14 +36,60 @@ QIcon friendIcon()
     return icon;
 }
 
+// Swallows the right button on an item view's viewport: the context menu still comes, from the
+// ContextMenu event, and the selection it acts on stays as it was.
+class RightClickKeepsSelection : public QObject
+{
+public:
+    explicit RightClickKeepsSelection(QWidget &viewport) : QObject(&viewport)
+    {
+        viewport.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        const auto type = event->type();
+        return (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
+                type == QEvent::MouseButtonDblClick) &&
+               static_cast<QMouseEvent *>(event)->button() == Qt::RightButton;
+    }
+};
+
+// Opens a widget's context menu from the keyboard: the Menu key and Shift+F10.
+class MenuKeys : public QObject
+{
+public:
+    MenuKeys(QWidget &widget, std::function<void()> open)
+        : QObject(&widget), m_open(std::move(open))
+    {
+        widget.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() != Qt::Key_Menu &&
+            !(key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier))
+            return false;
+        m_open();
+        return true;
+    }
+
+private:
+    std::function<void()> m_open;
+};
+
 } // namespace
 
-ConsoleWindow::ConsoleWindow(chatlink::ChatServer &server, QWidget *parent)
-    : QWidget(parent, uisupport::kFixedDialogFrame), m_server(server),
+ConsoleWindow::ConsoleWindow(chatlink::ChatLink &link, QWidget *parent)
+    : QWidget(parent, uisupport::kFixedDialogFrame), m_link(link),
       m_ui(std::make_unique<Ui::ConsoleWindow>()), m_clock(this),
       m_openUrl([](const QUrl &url) { return QDesktopServices::openUrl(url); }),
-      m_requestAttention([](QWidget &window) { QApplication::alert(&window); }),
-      m_link(server, *this, *this, *this)
+      m_requestAttention([](QWidget &window) { QApplication::alert(&window); })
 {
     m_ui->setupUi(this);
     uisupport::fixWindow(*this, kFramePosition);
@@ -55,16 +102,32 @@ ConsoleWindow::ConsoleWindow(chatlink::ChatServer &server, QWidget *parent)
         m_ui->statusBar->addWidget(panel);
         return panel;
     };
-    addPanel(u"versionPanel"_s, 170)->setText(u"Halcyra V.10"_s);
+    m_versionPanel = addPanel(u"versionPanel"_s, 170);
+    m_versionPanel->setText(wording::versionPanel);
     m_datePanel = addPanel(u"datePanel"_s, 100);
     m_timePanel = addPanel(u"timePanel"_s, 50);
+    // In the version panel's place while the server does not listen.
+    m_notListeningPanel = new QLabel(m_ui->statusBar);
+    m_notListeningPanel->setObjectName(u"notListeningPanel"_s);
+    m_notListeningPanel->setFixedWidth(100);
+    m_notListeningPanel->setStyleSheet(u"color: #c00000"_s);
+    m_retryListeningButton = new QPushButton(wording::retryListening, m_ui->statusBar);
+    m_retryListeningButton->setObjectName(u"retryListeningButton"_s);
+    m_retryListeningButton->setFixedWidth(66);
+    m_ui->statusBar->insertWidget(0, m_notListeningPanel);
+    m_ui->statusBar->insertWidget(1, m_retryListeningButton);
+    m_notListeningPanel->hide();
+    m_retryListeningButton->hide();
+    connect(m_retryListeningButton, &QPushButton::clicked, this,
+            &ConsoleWindow::listenRetryRequested);
 
     for (QLineEdit *field : {m_ui->nicknameField, m_ui->contactField, m_ui->searchField})
         uisupport::emptyOnClick(*field);
     for (QLineEdit *field :
          {m_ui->nicknameField, m_ui->chatEntry, m_ui->contactField, m_ui->searchField})
         uisupport::reportFocusFirst(*field);
-    m_ui->chatEntry->installEventFilter(this);
+    uisupport::connectGuarded(m_ui->chatEntry, &QLineEdit::returnPressed, this,
+                              &ConsoleWindow::enterPressed);
     uisupport::connectGuarded(m_ui->sendButton, &QPushButton::clicked, this,
                               &ConsoleWindow::sendClicked);
     connect(m_ui->composeButton, &QPushButton::clicked, this, &ConsoleWindow::composeRequested);
@@ -73,17 +136,22 @@ ConsoleWindow::ConsoleWindow(chatlink::ChatServer &server, QWidget *parent)
 
     m_contactMenu = new QMenu(this);
     m_contactMenu->setObjectName(u"contactMenu"_s);
-    m_contactMenu->setAccessibleName(console::wording::contactMenuName);
-    uisupport::connectGuarded(m_contactMenu->addAction(u"친구추가"_s), &QAction::triggered, this,
-                              &ConsoleWindow::addContact);
-    uisupport::connectGuarded(m_contactMenu->addAction(u"친구삭제"_s), &QAction::triggered, this,
-                              &ConsoleWindow::deleteContact);
+    m_contactMenu->setAccessibleName(wording::contactMenuName);
+    uisupport::connectGuarded(m_contactMenu->addAction(wording::addContact), &QAction::triggered,
+                              this, &ConsoleWindow::addContact);
+    uisupport::connectGuarded(m_contactMenu->addAction(wording::deleteContact), &QAction::triggered,
+                              this, &ConsoleWindow::deleteContact);
     connect(m_ui->contactTree, &QWidget::customContextMenuRequested, this,
             &ConsoleWindow::popupContactMenu);
     // The menu acts on the selected entry: a right click opens it without selecting, and so do
     // the Menu key and Shift+F10.
-    m_ui->contactTree->viewport()->installEventFilter(this);
-    m_ui->contactTree->installEventFilter(this);
+    new RightClickKeepsSelection(*m_ui->contactTree->viewport());
+    new MenuKeys(*m_ui->contactTree, [this] { popupContactMenuFromKeyboard(); });
+    connect(qApp, &QApplication::focusChanged, this,
+            [this, tree = m_ui->contactTree](QWidget *, QWidget *now) {
+                if (now == tree) // after the tree's own focus event
+                    QTimer::singleShot(0, this, &ConsoleWindow::tellCurrentContact);
+            });
 
     // Precise: a coarse timer may come up to 5% of its interval late by design.
     m_clock.setObjectName(u"clockTimer"_s);
@@ -105,7 +173,7 @@ void ConsoleWindow::logChatLine()
 void ConsoleWindow::sendClicked()
 {
     if (!m_ui->directMode->isChecked() && !m_ui->fullSendMode->isChecked()) {
-        uisupport::messageBox(console::wording::chooseChatMode);
+        uisupport::messageBox(wording::chooseChatMode);
         m_ui->chatEntry->clear();
         return;
     }
@@ -115,11 +183,11 @@ void ConsoleWindow::sendClicked()
     const QString line = m_ui->chatEntry->text();
     if (m_ui->fullSendMode->isChecked()) {
         if (m_link.sendChatLineToAll(name, line) == 0) {
-            uisupport::messageBox(console::wording::noClientConnected);
+            uisupport::messageBox(wording::noClientConnected);
             return;
         }
     } else {
-        m_link.sendChatLine(name, line);
+        m_link.sendChatLine(selectedRow(), name, line);
     }
     logChatLine();
     m_ui->chatEntry->clear();
@@ -127,7 +195,7 @@ void ConsoleWindow::sendClicked()
 
 void ConsoleWindow::enterPressed()
 {
-    if (!m_server.isListening())
+    if (!m_link.isListening())
         return;
     m_link.sendChatTextToFirst(m_ui->nicknameField->text(), m_ui->chatEntry->text());
     logChatLine();
@@ -138,7 +206,7 @@ void ConsoleWindow::searchClicked()
 {
     const QUrl address = console::searchAddress(m_ui->searchField->text());
     if (!m_openUrl(address))
-        uisupport::messageBox(console::wording::browserNotOpened(address.toString()));
+        uisupport::messageBox(wording::browserNotOpened(address.toString()));
 }
 
 void ConsoleWindow::addContact()
@@ -168,20 +236,26 @@ void ConsoleWindow::updateClock()
     m_timePanel->setText(texts.time);
 }
 
-void ConsoleWindow::appendRow(const QString &text)
+void ConsoleWindow::confirmClient(chatlink::ClientId id, const QString &)
 {
-    m_ui->clientList->addItem(text);
+    uisupport::messageBox(wording::clientConnected, this, [this, id] { m_link.listClient(id); });
 }
 
-void ConsoleWindow::describeRow(int row, const QDateTime &connected, const QString &latestName)
+void ConsoleWindow::appendClientRow(const QString &address)
+{
+    m_ui->clientList->addItem(address);
+}
+
+void ConsoleWindow::describeClientRow(int row, const QDateTime &connected,
+                                      const QString &latestName)
 {
     QListWidgetItem &item = *m_ui->clientList->item(row);
-    const QString details = console::wording::clientDetails(connected, latestName);
+    const QString details = wording::clientDetails(connected, latestName);
     item.setToolTip(details);
     item.setData(Qt::AccessibleDescriptionRole, details);
 }
 
-void ConsoleWindow::removeRow(int row)
+void ConsoleWindow::removeClientRow(int row)
 {
     // Left alone, the list would make a neighbour current, and perhaps selected, and the
     // operator's next line would go to a student they never picked: whatever was selected apart
@@ -221,11 +295,10 @@ void ConsoleWindow::appendChatLine(const QString &line)
     askForAttention();
 }
 
-void ConsoleWindow::presentMessage(const QString &message)
+void ConsoleWindow::noteMessage(const QString &message)
 {
-    m_announcer->announce(console::wording::messageSpoken(message));
+    m_announcer->announce(wording::messageSpoken(message));
     askForAttention();
-    emit messageArrived(message);
 }
 
 void ConsoleWindow::askForAttention()
@@ -264,24 +337,35 @@ void ConsoleWindow::tellCurrentContact()
     tree.setCurrentItem(entry, 0, QItemSelectionModel::NoUpdate);
 }
 
-void ConsoleWindow::clientConnected(const QString &)
+void ConsoleWindow::reportConnectionFailure(chatlink::ConnectionFailure failure,
+                                            const QString &socketText)
 {
-    uisupport::messageBox(console::wording::clientConnected);
+    if (failure == chatlink::ConnectionFailure::NetworkSetup)
+        uisupport::messageBox(wording::networkSetupError);
+    else
+        uisupport::errorBox(socketText);
 }
 
-void ConsoleWindow::networkSetupError()
+void ConsoleWindow::reportClientDropped(const QString &address)
 {
-    uisupport::messageBox(console::wording::networkSetupError);
+    uisupport::messageBox(wording::clientDropped(address));
 }
 
-void ConsoleWindow::socketError(const QString &text)
+void ConsoleWindow::showListening()
 {
-    uisupport::errorBox(text);
+    m_notListeningPanel->hide();
+    m_retryListeningButton->hide();
+    m_versionPanel->show();
 }
 
-void ConsoleWindow::clientDropped(const QString &address)
+void ConsoleWindow::showNotListening(quint16 port, const QString &reason)
 {
-    uisupport::messageBox(console::wording::clientDropped(address));
+    m_versionPanel->hide();
+    m_notListeningPanel->setText(wording::notListeningPanel(port));
+    m_notListeningPanel->setToolTip(reason);
+    m_notListeningPanel->show();
+    m_retryListeningButton->show();
+    uisupport::errorBox(wording::portNotOpened(port, reason));
 }
 
 QString ConsoleWindow::contactName() const
@@ -309,28 +393,4 @@ void ConsoleWindow::changeEvent(QEvent *event)
         m_attentionAsked = false;
 }
 
-bool ConsoleWindow::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == m_ui->contactTree->viewport()) {
-        const auto type = event->type();
-        return (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
-                type == QEvent::MouseButtonDblClick) &&
-               static_cast<QMouseEvent *>(event)->button() == Qt::RightButton;
-    }
-    if (watched == m_ui->contactTree && event->type() == QEvent::FocusIn)
-        QTimer::singleShot(0, this, &ConsoleWindow::tellCurrentContact);
-    if (watched == m_ui->contactTree && event->type() == QEvent::KeyPress) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Menu ||
-            (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier)) {
-            popupContactMenuFromKeyboard();
-            return true;
-        }
-    }
-    if (watched == m_ui->chatEntry && event->type() == QEvent::KeyPress) {
-        const auto key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter)
-            uisupport::guarded([this] { enterPressed(); });
-    }
-    return QWidget::eventFilter(watched, event);
-}
+} // namespace console

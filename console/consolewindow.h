@@ -1,7 +1,6 @@
 #pragma once
 
 #include "chatlink/chatlink.h"
-#include "chatlink/views.h"
 
 #include <QTimer>
 #include <QUrl>
@@ -12,31 +11,29 @@
 namespace Ui {
 class ConsoleWindow;
 }
-namespace chatlink {
-class ChatServer;
-}
 namespace uisupport {
 class Announcer;
 }
 class QLabel;
 class QMenu;
+class QPushButton;
+
+namespace console {
 
 // The operator's console: chat log, client list, chat entry, contact tree, web search and the
-// status-bar clock. It runs the chat link over the server it is given and shows what the chat
-// link reports.
-class ConsoleWindow : public QWidget,
-                      public chatlink::ClientListView,
-                      public chatlink::IncomingView,
-                      public chatlink::OperatorNotices
+// status-bar clock. It sends through the chat link it is given; what the chat link reports
+// reaches it through the slots below, which its owner connects.
+class ConsoleWindow : public QWidget
 {
     Q_OBJECT
 
 public:
     // The clock starts at once; the server may or may not be listening yet.
-    explicit ConsoleWindow(chatlink::ChatServer &server, QWidget *parent = nullptr);
+    explicit ConsoleWindow(chatlink::ChatLink &link, QWidget *parent = nullptr);
     ~ConsoleWindow() override;
 
-    chatlink::ChatLink &chatLink() { return m_link; }
+    // The selected client-list row, or -1.
+    int selectedRow() const;
     // The contact name a composed message is sent under.
     QString contactName() const;
     // Opens addresses in the user's default browser unless replaced (tests put a stand-in here).
@@ -48,19 +45,21 @@ public:
         m_requestAttention = std::move(request);
     }
 
-    // chatlink::ClientListView
-    void appendRow(const QString &text) override;
-    void removeRow(int row) override;
-    int selectedRow() const override;
-    void describeRow(int row, const QDateTime &connected, const QString &latestName) override;
-    // chatlink::IncomingView
-    void appendChatLine(const QString &line) override;
-    void presentMessage(const QString &message) override;
-    // chatlink::OperatorNotices
-    void clientConnected(const QString &address) override;
-    void networkSetupError() override;
-    void socketError(const QString &text) override;
-    void clientDropped(const QString &address) override;
+public slots:
+    // A box tells the operator; once it is dismissed, the chat link lists the client.
+    void confirmClient(chatlink::ClientId id, const QString &address);
+    void appendClientRow(const QString &address);
+    void removeClientRow(int row);
+    void describeClientRow(int row, const QDateTime &connected, const QString &latestName);
+    void appendChatLine(const QString &line);
+    // The viewer shows a message; the console speaks it and asks for attention.
+    void noteMessage(const QString &message);
+    void reportConnectionFailure(chatlink::ConnectionFailure failure, const QString &socketText);
+    void reportClientDropped(const QString &address);
+    // Whether clients can connect, in the status bar; not listening, also in a box, with a button
+    // that asks to try again.
+    void showListening();
+    void showNotListening(quint16 port, const QString &reason);
 
 signals:
     // Raised each time the console is shown, and when it is being closed.
@@ -68,14 +67,13 @@ signals:
     void closing();
     // " Message" was clicked: the composer is wanted, empty.
     void composeRequested();
-    // A client sent a message, for the viewer.
-    void messageArrived(const QString &message);
+    // The operator asks to try listening again.
+    void listenRetryRequested();
 
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private slots:
     // The chat line to the selected client ("Direct") or to every client ("Full Send").
@@ -102,8 +100,11 @@ private:
     // At the selected entry, or at the top with none selected.
     void popupContactMenuFromKeyboard();
 
-    chatlink::ChatServer &m_server;
+    chatlink::ChatLink &m_link;
     std::unique_ptr<Ui::ConsoleWindow> m_ui;
+    QLabel *m_versionPanel = nullptr;
+    QLabel *m_notListeningPanel = nullptr;
+    QPushButton *m_retryListeningButton = nullptr;
     QLabel *m_datePanel = nullptr;
     QLabel *m_timePanel = nullptr;
     QMenu *m_contactMenu = nullptr;
@@ -112,5 +113,6 @@ private:
     std::function<bool(const QUrl &)> m_openUrl;
     std::function<void(QWidget &)> m_requestAttention;
     bool m_attentionAsked = false;
-    chatlink::ChatLink m_link;
 };
+
+} // namespace console

@@ -1,6 +1,5 @@
 #include "messagecomposer.h"
 
-#include "chatlink/chatlink.h"
 #include "fixedwindow.h"
 #include "guard.h"
 #include "ui_messagecomposer.h"
@@ -8,10 +7,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-MessageComposer::MessageComposer(chatlink::ChatLink &link, std::function<QString()> contactName,
-                                 QWidget *parent)
-    : QWidget(parent, uisupport::kFixedDialogFrame), m_link(link),
-      m_contactName(std::move(contactName)), m_ui(std::make_unique<Ui::MessageComposer>())
+namespace messages {
+
+MessageComposer::MessageComposer(Send send, QWidget *parent)
+    : QWidget(parent, uisupport::kFixedDialogFrame), m_send(std::move(send)),
+      m_ui(std::make_unique<Ui::MessageComposer>())
 {
     m_ui->setupUi(this);
     uisupport::fixWindow(*this, {457, 302});
@@ -25,7 +25,7 @@ MessageComposer::~MessageComposer() = default;
 
 void MessageComposer::sendClicked()
 {
-    m_link.sendMessage(m_contactName(), m_ui->messageBody->toPlainText());
+    m_send(m_ui->messageBody->toPlainText());
     m_ui->messageBody->clear();
     hide();
 }
@@ -42,3 +42,5 @@ void MessageComposer::openEmpty()
     raise();
     activateWindow();
 }
+
+} // namespace messages

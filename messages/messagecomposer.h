@@ -7,9 +7,8 @@
 namespace Ui {
 class MessageComposer;
 }
-namespace chatlink {
-class ChatLink;
-}
+
+namespace messages {
 
 // The message composer: a multi-line body sent as one "S" block to the selected client.
 class MessageComposer : public QWidget
@@ -17,23 +16,24 @@ class MessageComposer : public QWidget
     Q_OBJECT
 
 public:
-    // The contact name a message is sent under is asked for at each send.
-    MessageComposer(chatlink::ChatLink &link, std::function<QString()> contactName,
-                    QWidget *parent = nullptr);
+    // Sends a body; throws when it is not sent (no client selected, a text that does not fit).
+    using Send = std::function<void(const QString &body)>;
+
+    explicit MessageComposer(Send send, QWidget *parent = nullptr);
     ~MessageComposer() override;
 
     // Shows the composer in front with an empty body.
     void openEmpty();
 
 private slots:
-    // The contact name, ":" and the body, lines joined by CR LF, as one block. Nothing is sent
-    // and the body stays as typed when the text does not fit or no client is selected.
+    // Sends the body. Nothing is sent and the body stays as typed when it is refused.
     void sendClicked();
     // Empties the body; the window stays open.
     void clearClicked();
 
 private:
-    chatlink::ChatLink &m_link;
-    std::function<QString()> m_contactName;
+    Send m_send;
     std::unique_ptr<Ui::MessageComposer> m_ui;
 };
+
+} // namespace messages

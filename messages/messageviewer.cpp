@@ -3,14 +3,16 @@
 #include "fixedwindow.h"
 #include "guard.h"
 #include "ui_messageviewer.h"
+#include "wording.h"
 
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QTextBlock>
 #include <QTextCursor>
 
 using namespace Qt::StringLiterals;
+
+namespace messages {
 
 MessageViewer::MessageViewer(QWidget *parent)
     : QWidget(parent, uisupport::kFixedDialogFrame), m_ui(std::make_unique<Ui::MessageViewer>())
@@ -39,15 +41,11 @@ void MessageViewer::present(const QString &message)
         m_ui->messageText->clear();
         m_droppedLines = 0;
     }
-    if (!uisupport::boxesFull()) {
-        const QPointer<MessageViewer> self(this);
-        uisupport::messageBox(u"Message"_s);
-        if (!self)
-            return;
-    }
-    show();
-    raise();
-    append(message);
+    uisupport::messageBox(wording::messageArrived, this, [this, message] {
+        show();
+        raise();
+        append(message);
+    });
 }
 
 QString MessageViewer::text() const
@@ -78,6 +76,7 @@ void MessageViewer::append(const QString &message)
         cursor.setPosition(0);
     }
     cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-    cursor.insertText(
-        u"(앞의 %1줄은 %2줄 보관 한도를 넘어 지웠습니다)"_s.arg(m_droppedLines).arg(kMaxLines));
+    cursor.insertText(wording::linesDropped(m_droppedLines, kMaxLines));
 }
+
+} // namespace messages

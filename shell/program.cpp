@@ -5,47 +5,88 @@
 #include "messagecomposer.h"
 #include "messageviewer.h"
 #include "splashwindow.h"
-#include "wording.h"
 
 #include <QApplication>
 
 namespace shell {
 
+using console::ConsoleWindow;
+using messages::MessageComposer;
+using messages::MessageViewer;
+
 Program::Program(quint16 port, int splashMs)
-    : m_server(port), m_splash(std::make_unique<SplashWindow>(splashMs)),
-      m_console(std::make_unique<ConsoleWindow>(m_server)),
+    : m_server(port), m_link(m_server), m_splash(std::make_unique<SplashWindow>(splashMs)),
+      m_console(std::make_unique<ConsoleWindow>(m_link)),
       m_viewer(std::make_unique<MessageViewer>()),
-      m_composer(std::make_unique<MessageComposer>(m_console->chatLink(),
-                                                   [this] { return m_console->contactName(); }))
+      m_composer(std::make_unique<MessageComposer>([this](const QString &body) {
+          m_link.sendMessage(m_console->selectedRow(), m_console->contactName(), body);
+      }))
 {
+    ConsoleWindow *console = m_console.get();
+    MessageViewer *viewer = m_viewer.get();
+    MessageComposer *composer = m_composer.get();
+    SplashWindow *splash = m_splash.get();
+
+    QObject::connect(&m_link, &chatlink::ChatLink::clientArrived, console,
+                     &ConsoleWindow::confirmClient);
+    QObject::connect(&m_link, &chatlink::ChatLink::rowAppended, console,
+                     &ConsoleWindow::appendClientRow);
+    QObject::connect(&m_link, &chatlink::ChatLink::rowRemoved, console,
+                     &ConsoleWindow::removeClientRow);
+    QObject::connect(&m_link, &chatlink::ChatLink::rowDescribed, console,
+                     &ConsoleWindow::describeClientRow);
+    QObject::connect(&m_link, &chatlink::ChatLink::chatLineArrived, console,
+                     &ConsoleWindow::appendChatLine);
+    QObject::connect(&m_link, &chatlink::ChatLink::messageArrived, viewer, &MessageViewer::present);
+    QObject::connect(&m_link, &chatlink::ChatLink::messageArrived, console,
+                     &ConsoleWindow::noteMessage);
+    QObject::connect(&m_link, &chatlink::ChatLink::connectionFailed, console,
+                     &ConsoleWindow::reportConnectionFailure);
+    QObject::connect(&m_link, &chatlink::ChatLink::clientDropped, console,
+                     &ConsoleWindow::reportClientDropped);
+
+    QObject::connect(splash, &SplashWindow::handOverDue, console, &QWidget::show);
+    QObject::connect(console, &ConsoleWindow::shown, splash, &SplashWindow::stopHandOver);
+    QObject::connect(console, &ConsoleWindow::closing, splash, &QWidget::close);
+    QObject::connect(console, &ConsoleWindow::composeRequested, composer,
+                     &MessageComposer::openEmpty);
+    QObject::connect(viewer, &MessageViewer::replyRequested, composer, &MessageComposer::openEmpty);
+    QObject::connect(console, &ConsoleWindow::listenRetryRequested, console,
+                     [this] { retryListening(); });
+
     if (!m_server.start()) {
-        // Shown once the event loop runs, over the splash.
-        QTimer::singleShot(0, m_console.get(), [port, reason = m_server.errorString()] {
-            uisupport::errorBox(console::wording::portNotOpened(port, reason));
-        });
+        // Told once the event loop runs, so that the box comes over the splash.
+        QTimer::singleShot(0, console, [this] { showListening(); });
     }
-    QObject::connect(m_splash.get(), &SplashWindow::handOverDue, m_console.get(), &QWidget::show);
-    QObject::connect(m_console.get(), &ConsoleWindow::shown, m_splash.get(),
-                     &SplashWindow::stopHandOver);
-    QObject::connect(m_console.get(), &ConsoleWindow::closing, m_splash.get(), &QWidget::close);
-    QObject::connect(m_console.get(), &ConsoleWindow::composeRequested, m_composer.get(),
-                     &MessageComposer::openEmpty);
-    QObject::connect(m_viewer.get(), &MessageViewer::replyRequested, m_composer.get(),
-                     &MessageComposer::openEmpty);
-    QObject::connect(m_console.get(), &ConsoleWindow::messageArrived, m_viewer.get(),
-                     &MessageViewer::present);
 }
 
-// The windows go in the reverse order of their making; the server's connections go last.
+// The windows go in the reverse order of their making, then the chat link; the server's
+// connections go last.
 Program::~Program() = default;
+
+void Program::retryListening()
+{
+    m_server.start();
+    showListening();
+}
+
+void Program::showListening()
+{
+    if (m_server.isListening())
+        m_console->showListening();
+    else
+        m_console->showNotListening(m_server.port(), m_server.errorString());
+}
 
 int run(quint16 port)
 {
-    uisupport::guarded([port] {
+    const bool ran = uisupport::guarded([port] {
         Program program(port);
         program.splash().show();
         QApplication::exec();
     });
+    if (!ran)
+        QApplication::exec(); // until the error's box is dismissed
     return 0;
 }
 

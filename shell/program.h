@@ -1,20 +1,25 @@
 #pragma once
 
+#include "chatlink/chatlink.h"
 #include "chatlink/chatserver.h"
 #include "splashwindow.h"
 
 #include <memory>
 
+namespace console {
 class ConsoleWindow;
+}
+namespace messages {
 class MessageComposer;
 class MessageViewer;
+} // namespace messages
 
 namespace shell {
 
-// The server and the four windows, created in start-up order (splash, console, viewer,
-// composer) and wired together with signals; the server listens from the start, so clients can
-// connect while the splash shows. A port the server cannot listen on is reported in a box once
-// the event loop runs, and the program goes on without clients.
+// The server, the chat link over it and the four windows, created in start-up order (splash,
+// console, viewer, composer) and wired together with signals. The server listens from the start,
+// so clients can connect while the splash shows; a port it cannot listen on is reported once the
+// event loop runs, and the operator may ask to try again.
 class Program
 {
 public:
@@ -22,17 +27,22 @@ public:
     ~Program();
 
     chatlink::ChatServer &server() { return m_server; }
+    chatlink::ChatLink &link() { return m_link; }
     SplashWindow &splash() { return *m_splash; }
-    ConsoleWindow &console() { return *m_console; }
-    MessageViewer &viewer() { return *m_viewer; }
-    MessageComposer &composer() { return *m_composer; }
+    console::ConsoleWindow &console() { return *m_console; }
+    messages::MessageViewer &viewer() { return *m_viewer; }
+    messages::MessageComposer &composer() { return *m_composer; }
 
 private:
+    void retryListening();
+    void showListening();
+
     chatlink::ChatServer m_server;
+    chatlink::ChatLink m_link;
     std::unique_ptr<SplashWindow> m_splash;
-    std::unique_ptr<ConsoleWindow> m_console;
-    std::unique_ptr<MessageViewer> m_viewer;
-    std::unique_ptr<MessageComposer> m_composer;
+    std::unique_ptr<console::ConsoleWindow> m_console;
+    std::unique_ptr<messages::MessageViewer> m_viewer;
+    std::unique_ptr<messages::MessageComposer> m_composer;
 };
 
 // The whole program: creates it, shows the splash, runs the event loop. Any error that escapes

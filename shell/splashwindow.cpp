@@ -9,6 +9,8 @@ namespace {
 constexpr QPoint kPosition(704, 159);
 } // namespace
 
+namespace shell {
+
 SplashWindow::SplashWindow(int showMs, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       m_ui(std::make_unique<Ui::SplashWindow>())
@@ -43,3 +45,5 @@ void SplashWindow::closeEvent(QCloseEvent *event)
     // Whether shown or hidden, closing the main window ends the program.
     QCoreApplication::quit();
 }
+
+} // namespace shell

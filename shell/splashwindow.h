@@ -8,6 +8,8 @@ namespace Ui {
 class SplashWindow;
 }
 
+namespace shell {
+
 // The splash window: shown alone at start-up, then hands over to the console. It is the
 // application's main window, so closing it ends the program.
 class SplashWindow : public QWidget
@@ -39,3 +41,5 @@ private:
     std::unique_ptr<Ui::SplashWindow> m_ui;
     QTimer m_handOver;
 };
+
+} // namespace shell

@@ -1,5 +1,7 @@
 #include "announcer.h"
 
+#include "wording.h"
+
 #include <QAccessibleWidget>
 #include <QLineEdit>
 
@@ -68,7 +70,7 @@ void Announcer::speakSummary()
     if (m_morePending == 0)
         return;
     const int more = m_morePending - 1;
-    speak(more == 0 ? m_firstPending : u"%1 외 %2줄"_s.arg(m_firstPending).arg(more));
+    speak(more == 0 ? m_firstPending : wording::burstSpoken(m_firstPending, more));
 }
 
 void Announcer::speak(const QString &text)

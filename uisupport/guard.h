@@ -1,6 +1,8 @@
 #pragma once
 
+#include "chatlink/errors.h"
 #include "messagebox.h"
+#include "wording.h"
 
 #include <QObject>
 #include <exception>
@@ -8,16 +10,20 @@
 namespace uisupport {
 
 // Runs a handler and shows any error that escapes it, so that no exception unwinds through the
-// event loop; the program then goes on.
-template <typename Handler> void guarded(Handler &&handler) noexcept
+// event loop; the program then goes on. Returns false when there was one.
+template <typename Handler> bool guarded(Handler &&handler) noexcept
 {
     try {
         handler();
+        return true;
+    } catch (const chatlink::SendError &e) {
+        errorBox(wording::sendRefused(e));
     } catch (const std::exception &e) {
         errorBox(QString::fromUtf8(e.what()));
     } catch (...) {
         errorBox(QString());
     }
+    return false;
 }
 
 // Connects a signal to a handler of the receiver that takes no arguments, run inside guarded().

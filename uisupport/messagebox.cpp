@@ -2,16 +2,12 @@
 
 #include <QApplication>
 #include <QEvent>
-#include <QEventLoop>
 #include <QList>
 #include <QMessageBox>
 #include <QPointer>
-#include <QScopeGuard>
 
 namespace uisupport {
 namespace {
-
-int g_openBoxes = 0;
 
 // While a box is open, the windows that were visible when it opened take no input, and a click
 // or a key on one of them brings the box back to the front. Windows shown later (the console
@@ -20,7 +16,7 @@ int g_openBoxes = 0;
 class InputBlocker : public QObject
 {
 public:
-    explicit InputBlocker(QWidget &box) : m_box(box)
+    explicit InputBlocker(QWidget &box) : QObject(&box), m_box(box)
     {
         for (QWidget *window : QApplication::topLevelWidgets()) {
             if (window->isVisible() && window != &box && window->windowType() != Qt::Popup)
@@ -41,7 +37,7 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (!watched->isWidgetType() || !isInput(event))
+        if (!m_box.isVisible() || !watched->isWidgetType() || !isInput(event))
             return false;
         if (!m_blocked.contains(static_cast<QWidget *>(watched)->window()))
             return false;
@@ -85,47 +81,48 @@ private:
     QList<QPointer<QWidget>> m_blocked;
 };
 
-void showBox(QMessageBox::Icon icon, const QString &text)
+void showBox(QMessageBox::Icon icon, const QString &text, const QObject *context,
+             std::function<void()> dismissed)
 {
-    if (boxesFull())
+    if (openBoxCount() >= kMaxOpenBoxes) {
+        if (dismissed)
+            dismissed();
         return;
-    ++g_openBoxes;
-    const auto closed = qScopeGuard([] { --g_openBoxes; });
-    QMessageBox box(icon, QGuiApplication::applicationDisplayName(), text, QMessageBox::Ok);
-    const InputBlocker blocker(box);
-    if (QWidget *anchor = blocker.anchor()) {
-        // Kept above the window it came from by the window manager; still a window of its own.
-        box.setParent(anchor, box.windowFlags());
     }
-    box.setWindowModality(Qt::NonModal); // QMessageBox makes itself application-modal
-
-    QEventLoop loop;
-    QObject::connect(&box, &QMessageBox::finished, &loop, &QEventLoop::quit);
-    box.show();
-    box.activateWindow();
-    loop.exec(QEventLoop::DialogExec);
+    auto *box =
+        new QMessageBox(icon, QGuiApplication::applicationDisplayName(), text, QMessageBox::Ok);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    const auto *blocker = new InputBlocker(*box);
+    if (QWidget *anchor = blocker->anchor()) {
+        // Kept above the window it came from by the window manager; still a window of its own.
+        box->setParent(anchor, box->windowFlags());
+    }
+    box->setWindowModality(Qt::NonModal); // QMessageBox makes itself application-modal
+    if (dismissed)
+        QObject::connect(box, &QMessageBox::finished, context ? context : box,
+                         std::move(dismissed));
+    box->show();
+    box->activateWindow();
 }
 
 } // namespace
 
-void messageBox(const QString &text)
+void messageBox(const QString &text, const QObject *context, std::function<void()> dismissed)
 {
-    showBox(QMessageBox::NoIcon, text);
+    showBox(QMessageBox::NoIcon, text, context, std::move(dismissed));
 }
 
 void errorBox(const QString &text)
 {
-    showBox(QMessageBox::Critical, text);
+    showBox(QMessageBox::Critical, text, nullptr, {});
 }
 
 int openBoxCount()
 {
-    return g_openBoxes;
-}
-
-bool boxesFull()
-{
-    return g_openBoxes >= kMaxOpenBoxes;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    return int(std::count_if(windows.cbegin(), windows.cend(), [](const QWidget *window) {
+        return window->isVisible() && qobject_cast<const QMessageBox *>(window);
+    }));
 }
 
 } // namespace uisupport

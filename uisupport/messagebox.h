@@ -1,22 +1,24 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
+#include <functional>
 
 namespace uisupport {
 
-// Boxes opened from socket events nest: each runs its own loop inside the one before. Past this
-// many open boxes a further notice is skipped (its action still happens), so a flood of events
-// cannot nest loops until the stack overflows.
+// At most this many boxes are open at once: past it a further box is not shown and what follows
+// it happens at once, so that a flood of events cannot open windows without bound.
 inline constexpr int kMaxOpenBoxes = 8;
 
-// A box with the application's title, the text and an OK button; returns once dismissed. It
-// blocks the windows that were visible when it opened; socket notifications and timers go on
-// being handled meanwhile, and windows shown meanwhile take input.
-void messageBox(const QString &text);
+// Shows a box with the application's title, the text and an OK button, and returns at once; no
+// event loop runs inside. The box blocks the windows that were visible when it opened; windows
+// shown later take input. Once it is dismissed, `dismissed` runs, unless the context has been
+// deleted meanwhile; when kMaxOpenBoxes are open, it runs at once instead.
+void messageBox(const QString &text, const QObject *context = nullptr,
+                std::function<void()> dismissed = {});
 // The standard display of an error that stopped an action: the same box with an error icon.
 void errorBox(const QString &text);
+// How many boxes are open now.
 int openBoxCount();
-// True while kMaxOpenBoxes are open: a further box would not be shown.
-bool boxesFull();
 
 } // namespace uisupport

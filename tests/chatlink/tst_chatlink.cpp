@@ -1,4 +1,4 @@
-// The server and the chat link over real loopback sockets, with recording views.
+// The server and the chat link over real loopback sockets, their reports recorded.
 
 #include "chatlink/errors.h"
 #include "linkedserver.h"
@@ -29,7 +29,7 @@ private slots:
 private:
     // Installed, it holds back every socket's notifications.
     bool eventFilter(QObject *, QEvent *event) override { return event->type() == QEvent::SockAct; }
-    FakeViews &views() { return m_linked->views; }
+    LinkedServer &views() { return *m_linked; }
     quint16 port() const { return m_linked->server.serverPort(); }
     std::unique_ptr<RawClient> connectListed()
     {
@@ -48,27 +48,28 @@ private:
 void TestChatLink::rowsAreBoundToTheirClients()
 {
     // The second client connects while the first one's confirmation is open; its own is
-    // dismissed at once, so its row comes first.
-    std::unique_ptr<RawClient> second;
-    views().dismissWhen = [&](int box) {
-        if (!second)
-            second = std::make_unique<RawClient>(port());
-        return box == 1 || views().rows.size() == 1;
-    };
+    // dismissed first, so its row comes first.
+    views().holdConfirmations = true;
     RawClient first(port());
-    QTRY_COMPARE(views().rows, QStringList(2, u"127.0.0.1"_s));
+    QTRY_COMPARE(views().unconfirmed.size(), 1);
+    auto second = std::make_unique<RawClient>(port());
+    QTRY_COMPARE(views().unconfirmed.size(), 2);
+    m_linked->link.listClient(views().unconfirmed.at(1));
+    m_linked->link.listClient(views().unconfirmed.at(0));
+    QCOMPARE(views().rows, QStringList(2, u"127.0.0.1"_s));
     QCOMPARE(views().notices, QStringList(2, u"connected: 127.0.0.1"_s));
     QCOMPARE(echo(0, "Mfor:second", *second), "Mfor:second"_ba);
     QCOMPARE(echo(1, "Mfor:first", first), "Mfor:first"_ba);
-    // A client that leaves while its confirmation is open gets no row.
+    // A client that leaves while its confirmation is open gets no row; nor does a confirmation
+    // given twice make two.
     RawClient leaver(port());
-    views().dismissWhen = [&](int) {
-        leaver.close();
-        return m_linked->server.count() == 2;
-    };
-    QTRY_COMPARE(views().notices.size(), 3);
+    QTRY_COMPARE(views().unconfirmed.size(), 3);
+    leaver.close();
+    QTRY_COMPARE(m_linked->server.count(), 2);
+    m_linked->link.listClient(views().unconfirmed.at(2));
+    m_linked->link.listClient(views().unconfirmed.at(1));
     QCOMPARE(views().rows.size(), 2);
-    views().dismissWhen = nullptr;
+    views().holdConfirmations = false;
     // When a client in the middle leaves, its row goes and the rows after it move up.
     auto third = connectListed();
     QVERIFY(third);
@@ -76,7 +77,13 @@ void TestChatLink::rowsAreBoundToTheirClients()
     QTRY_COMPARE(views().rows.size(), 2);
     QCOMPARE(echo(0, "Mto:first", first), "Mto:first"_ba);
     QCOMPARE(echo(1, "Mto:third", *third), "Mto:third"_ba);
-    QVERIFY_THROWS_EXCEPTION(ListIndexError, m_linked->link.rowClient(2));
+    try {
+        m_linked->link.rowClient(2);
+        QFAIL("row 2 addresses a client");
+    } catch (const SendError &e) {
+        QCOMPARE(e.failure(), SendFailure::NoSuchClient);
+        QCOMPARE(e.index(), 2);
+    }
 }
 
 void TestChatLink::settleReadsWhatIsReadable()

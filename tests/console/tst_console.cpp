@@ -90,7 +90,7 @@ private:
     QByteArray receivedBeforeMarker(RawClient &client, int row, qsizetype size)
     {
         const QByteArray marker = filledBlock("Mmarker");
-        m_program->console().chatLink().rowClient(row)->send(marker);
+        m_program->program.link().rowClient(row)->send(marker);
         const QByteArray got = client.receive(size + marker.size());
         return got.endsWith(marker) ? got.chopped(marker.size()) : "(no marker) " + got;
     }
@@ -232,7 +232,7 @@ void TestConsole::accessibleNames()
 void TestConsole::tabOrder()
 {
     // Down the left column, then the right; Tab enters the chat modes once, at "Direct".
-    ConsoleWindow &console = m_program->console();
+    console::ConsoleWindow &console = m_program->console();
     console.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&console));
     m_program->nicknameField().setFocus(Qt::TabFocusReason);
@@ -249,7 +249,7 @@ void TestConsole::tabOrder()
 void TestConsole::attention()
 {
     int asked = 0;
-    ConsoleWindow &console = m_program->console();
+    console::ConsoleWindow &console = m_program->console();
     console.setAttentionRequester([&](QWidget &window) { asked += &window == &console; });
     auto client = m_program->connectListed();
     QVERIFY(client);
@@ -329,9 +329,10 @@ void TestConsole::boxTexts()
     if (event == u"connect") {
         client = m_program->connectListed();
     } else if (event == u"network") {
-        m_program->console().networkSetupError();
+        emit m_program->program.link().connectionFailed(chatlink::ConnectionFailure::NetworkSetup,
+                                                        u"refused"_s);
     } else if (event == u"dropped") {
-        m_program->console().clientDropped(u"10.1.2.3"_s);
+        emit m_program->program.link().clientDropped(u"10.1.2.3"_s);
     } else {
         second = std::make_unique<shell::Program>(port);
         box = box.arg(port);
@@ -600,7 +601,7 @@ void TestConsole::messageWindowsRoundTrip()
 {
     auto client = m_program->connectListed();
     QVERIFY(client);
-    MessageComposer &composer = m_program->program.composer();
+    messages::MessageComposer &composer = m_program->program.composer();
     QPlainTextEdit &body = m_program->composerBody();
     // " Message" opens the composer empty; its clear button empties it and leaves it open.
     body.setPlainText(u"draft"_s);
@@ -611,7 +612,7 @@ void TestConsole::messageWindowsRoundTrip()
     QVERIFY(composer.isVisible() && body.toPlainText().isEmpty());
     // A message: its box, then the viewer with it; the reply empties both and opens the composer.
     client->send(filledBlock("Skim:see you\r\nbye"));
-    MessageViewer &viewer = m_program->program.viewer();
+    messages::MessageViewer &viewer = m_program->program.viewer();
     QTRY_COMPARE(viewer.text(), u"kim:see you\nbye"_s);
     QVERIFY(viewer.isVisible() && m_program->boxes.texts.contains(u"Message"_s));
     QTest::keyClicks(&body, u"old"_s);

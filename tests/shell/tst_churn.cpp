@@ -55,7 +55,7 @@ void TestChurn::messageThenLeavingDuringItsBox()
     auto client = connectListed();
     auto other = connectListed();
     QVERIFY(client && other);
-    QPointer<chatlink::ClientConnection> connection = m_program->console().chatLink().rowClient(0);
+    QPointer<chatlink::ClientConnection> connection = m_program->program.link().rowClient(0);
     // The "Message" box stays open until the client has left and its connection is gone.
     bool left = false;
     m_boxes->holdWhile = [&] {
@@ -288,7 +288,7 @@ void TestChurn::handOver()
     m_program = std::make_unique<TestProgram>(4000);
     // A client connects during the splash; the hand-over comes while its box is open. The
     // console was not visible when the box opened, so it takes the operator's keys.
-    ConsoleWindow &console = m_program->console();
+    console::ConsoleWindow &console = m_program->console();
     std::optional<steady_clock::duration> shownAfter;
     QString typed;
     m_program->boxes.holdWhile = [&] {

@@ -57,7 +57,7 @@ QMessageBox *BoxWatcher::topBox() const
     return nullptr;
 }
 
-TestProgram::TestProgram(int splashMs) : program(0, splashMs)
+TestProgram::TestProgram(int splashMs, quint16 port) : program(port, splashMs)
 {
     shell::installFontSubstitutes();
     program.splash().show();

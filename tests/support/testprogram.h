@@ -57,17 +57,17 @@ template <typename T> T &control(QWidget &window, const char *name)
     return *found;
 }
 
-// The program as start-up makes it, listening on an ephemeral port, with a watcher that records
-// and dismisses every box. The splash hands over at the first pass of the event loop unless
-// splashMs says otherwise.
+// The program as start-up makes it, listening on an ephemeral port unless given one, with a
+// watcher that records and dismisses every box. The splash hands over at the first pass of the
+// event loop unless splashMs says otherwise.
 struct TestProgram
 {
-    explicit TestProgram(int splashMs = 0);
+    explicit TestProgram(int splashMs = 0, quint16 port = 0);
 
     // Connects a client and waits until the console lists it; null when it never does.
     std::unique_ptr<RawClient> connectListed();
 
-    ConsoleWindow &console() { return program.console(); }
+    console::ConsoleWindow &console() { return program.console(); }
     chatlog::ChatLogView &chatLog() { return control<chatlog::ChatLogView>(console(), "chatLog"); }
     QLineEdit &chatEntry() { return control<QLineEdit>(console(), "chatEntry"); }
     QPushButton &sendButton() { return control<QPushButton>(console(), "sendButton"); }

@@ -1,0 +1,62 @@
+#include "wording.h"
+
+#include "chatlink/block.h"
+
+namespace wording {
+
+QString clientDropped(const QString &address)
+{
+    return u"%1 클라이언트가 데이터를 받지 않아 연결을 끊었습니다"_s.arg(address);
+}
+
+QString browserNotOpened(const QString &address)
+{
+    return u"웹 브라우저를 열 수 없습니다: %1"_s.arg(address);
+}
+
+QString portNotOpened(quint16 port, const QString &reason)
+{
+    return u"포트 %1을(를) 열 수 없어 클라이언트의 접속을 받을 수 없습니다.\n%2"_s.arg(port).arg(
+        reason);
+}
+
+QString sendRefused(const chatlink::SendError &error)
+{
+    switch (error.failure()) {
+    case chatlink::SendFailure::NoSuchClient:
+        return u"List index out of bounds (%1)"_s.arg(error.index());
+    case chatlink::SendFailure::ControlCharacter:
+        return u"보낼 수 없는 제어 문자가 있습니다"_s;
+    case chatlink::SendFailure::TooLong:
+        return u"메시지가 너무 깁니다 (최대 %1바이트)"_s.arg(chatlink::kBlockSize);
+    }
+    return QString();
+}
+
+QString notListeningPanel(quint16 port)
+{
+    return u"포트 %1 닫힘"_s.arg(port);
+}
+
+QString clientDetails(const QDateTime &connected, const QString &latestName)
+{
+    const QString time = u"연결 "_s + connected.toString(u"HH:mm:ss"_s);
+    return latestName.isEmpty() ? time : time + u" · 최근 이름 "_s + latestName;
+}
+
+QString linesDropped(qsizetype dropped, qsizetype kept)
+{
+    return u"(앞의 %1줄은 %2줄 보관 한도를 넘어 지웠습니다)"_s.arg(dropped).arg(kept);
+}
+
+QString messageSpoken(const QString &message)
+{
+    return u"메시지 "_s + message;
+}
+
+QString burstSpoken(const QString &first, qsizetype more)
+{
+    return u"%1 외 %2줄"_s.arg(first).arg(more);
+}
+
+} // namespace wording
