@@ -298,7 +298,7 @@ WholeProgram wholeProgram(int clients, int blocks)
     const int socketsBefore = openSockets(pid);
     Load load({u"flood"_s, QString::number(kPort), QString::number(clients),
                QString::number(blocks), u"0"_s});
-    // Eight boxes nest as the clients come; the rest are not raised.
+    // Eight boxes open as the clients come; the rest are not raised.
     if (load.ready() &&
         waitUntil([&] { return openSockets(pid) == socketsBefore + clients; }, 20000)) {
         dismissBoxes();

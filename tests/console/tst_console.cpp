@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QInputMethodEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QScrollBar>
 #include <QSet>
@@ -54,6 +55,7 @@ private slots:
     void clientRowDetails();
     void boxTexts_data();
     void boxTexts();
+    void portTakenThenFreed();
     void searchAddress_data();
     void searchAddress();
     void contactTree_data();
@@ -313,9 +315,6 @@ void TestConsole::boxTexts_data()
     QTest::newRow("network set up wrongly") << u"network"_s << u"통신 설정을 확인해주세요"_s;
     QTest::newRow("client dropped")
         << u"dropped"_s << u"10.1.2.3 클라이언트가 데이터를 받지 않아 연결을 끊었습니다"_s;
-    QTest::newRow("port in use") << u"port"_s
-                                 << u"포트 %1을(를) 열 수 없어 클라이언트의 접속을 받을 수 "
-                                    u"없습니다.\nThe bound address is already in use"_s;
 }
 
 void TestConsole::boxTexts()
@@ -324,8 +323,6 @@ void TestConsole::boxTexts()
     QFETCH(QString, box);
 
     std::unique_ptr<RawClient> client;
-    std::unique_ptr<shell::Program> second;
-    const quint16 port = m_program->program.server().serverPort();
     if (event == u"connect") {
         client = m_program->connectListed();
     } else if (event == u"network") {
@@ -333,11 +330,39 @@ void TestConsole::boxTexts()
                                                         u"refused"_s);
     } else if (event == u"dropped") {
         emit m_program->program.link().clientDropped(u"10.1.2.3"_s);
-    } else {
-        second = std::make_unique<shell::Program>(port);
-        box = box.arg(port);
     }
     QTRY_VERIFY(m_program->boxes.texts.contains(box));
+}
+
+void TestConsole::portTakenThenFreed()
+{
+    // A second program on the first one's port: told in a box and in the status bar, and told
+    // again while a retry fails.
+    const quint16 port = m_program->program.server().serverPort();
+    shell::Program second(port, 0);
+    console::ConsoleWindow &console = second.console();
+    console.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&console));
+    const QString box = u"포트 %1을(를) 열 수 없어 클라이언트의 접속을 받을 수 없습니다.\n"
+                        u"The bound address is already in use"_s.arg(port);
+    QTRY_COMPARE(m_program->boxes.texts.count(box), 1);
+    auto &panel = control<QLabel>(console, "notListeningPanel");
+    auto &version = control<QLabel>(console, "versionPanel");
+    auto &retry = control<QPushButton>(console, "retryListeningButton");
+    QVERIFY(panel.isVisible() && retry.isVisible() && !version.isVisible());
+    QCOMPARE(panel.text(), u"포트 %1 닫힘"_s.arg(port));
+    QCOMPARE(retry.text(), u"다시 시도"_s);
+    QTRY_COMPARE(m_program->boxes.visible(), 0);
+    clickThroughWindow(retry);
+    QTRY_COMPARE(m_program->boxes.texts.count(box), 2);
+    // Freed, the port is taken up at the next retry, without a restart.
+    m_program->program.server().close();
+    QTRY_COMPARE(m_program->boxes.visible(), 0);
+    clickThroughWindow(retry);
+    QVERIFY(!panel.isVisible() && !retry.isVisible() && version.isVisible());
+    RawClient client(port);
+    QTRY_COMPARE(second.server().count(), 1);
+    QCOMPARE(m_program->boxes.texts.count(box), 2);
 }
 
 void TestConsole::searchAddress_data()

@@ -1,6 +1,6 @@
 // The whole program: start-up, and clients coming and going while the operator's boxes are open.
 
-#include "chatlink/clientconnection.h"
+#include "chatlink/block.h"
 #include "guard.h"
 #include "testprogram.h"
 
@@ -25,8 +25,6 @@ private slots:
     void init() { m_boxes = &(m_program = std::make_unique<TestProgram>())->boxes; }
     void cleanup() { m_program.reset(); }
 
-    void messageThenLeavingDuringItsBox_data();
-    void messageThenLeavingDuringItsBox();
     void noMessageIsLostUnderBoxes_data();
     void noMessageIsLostUnderBoxes();
     void blockedWindowsTakeNoInput_data();
@@ -41,41 +39,6 @@ private:
     std::unique_ptr<TestProgram> m_program;
     BoxWatcher *m_boxes = nullptr;
 };
-
-void TestChurn::messageThenLeavingDuringItsBox_data()
-{
-    QTest::addColumn<bool>("reset");
-    QTest::newRow("orderly close") << false;
-    QTest::newRow("reset") << true;
-}
-
-void TestChurn::messageThenLeavingDuringItsBox()
-{
-    QFETCH(bool, reset);
-    auto client = connectListed();
-    auto other = connectListed();
-    QVERIFY(client && other);
-    QPointer<chatlink::ClientConnection> connection = m_program->program.link().rowClient(0);
-    // The "Message" box stays open until the client has left and its connection is gone.
-    bool left = false;
-    m_boxes->holdWhile = [&] {
-        if (!m_boxes->topBox() || m_boxes->topBox()->text() != u"Message"_s)
-            return false;
-        if (!left) {
-            reset ? client->reset() : client->close();
-            left = true;
-        }
-        return !connection.isNull();
-    };
-    client->send(filledBlock("Skim:bye"));
-    QTRY_COMPARE(viewerText(), u"kim:bye"_s);
-    QTRY_COMPARE(uisupport::openBoxCount(), 0);
-    QVERIFY(connection.isNull());
-    QCOMPARE(m_program->clientList().count(), 1);
-    // Read from the client that sent, although no row is selected; a lower-case tag is no tag.
-    other->send(filledBlock("mlee:ignored") + filledBlock("Mlee:still here"));
-    QTRY_COMPARE(m_program->chatLog().toPlainText(), u"lee:still here"_s);
-}
 
 void TestChurn::noMessageIsLostUnderBoxes_data()
 {
@@ -105,9 +68,8 @@ void TestChurn::noMessageIsLostUnderBoxes()
         return blocks;
     };
     const QString last = u"r:%1"_s.arg(qlonglong(burst - 1), 2, 10, QChar(u'0'));
-    // Driven from the boxes' own loops, which the test function is inside while they are held:
-    // all held until the burst is in; then exactly one dismissed, and the box of the message
-    // that comes then; then all.
+    // Driven by the box watcher's polls: all held until the burst is in; then exactly one
+    // dismissed, and the box of the message that comes then; then all.
     int stage = 0;
     m_boxes->holdWhile = [&] {
         if (stage == 0 && viewerText().contains(last))
@@ -195,8 +157,8 @@ void TestChurn::soak()
     m_boxes->holdWhile = [&] { return clock.elapsed() < holdUntil; };
     QListWidget &list = m_program->clientList();
 
-    // Each tick is one action; the timer also fires inside the boxes' loops, so clients come,
-    // talk and go while boxes are open (and the operator's clicks then reach no blocked window).
+    // Each tick is one action, so clients come, talk and go while boxes are open (and the
+    // operator's clicks then reach no blocked window).
     std::vector<std::shared_ptr<RawClient>> clients;
     int done = 0;
     QTimer ticker;

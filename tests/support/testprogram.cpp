@@ -16,7 +16,7 @@ BoxWatcher::BoxWatcher()
 
 bool BoxWatcher::eventFilter(QObject *watched, QEvent *event)
 {
-    // Seen as each box shows, so that the last one seen is the innermost.
+    // Seen as each box shows, so that the last one seen is the newest.
     auto *box = qobject_cast<QMessageBox *>(watched);
     if (box && event->type() == QEvent::Show && !m_seen.contains(box)) {
         m_seen.append(box);
@@ -30,14 +30,8 @@ void BoxWatcher::poll()
 {
     if (holdWhile && holdWhile())
         return;
-    // The click is a timer's own: the window system's delivery runs the event loop, which may
-    // open a box inside it, and a poll that stayed inside would dismiss nothing more.
-    if (QPointer<QMessageBox> top = topBox()) {
-        QTimer::singleShot(0, this, [top] {
-            if (top && top->isVisible())
-                clickThroughWindow(*top->button(QMessageBox::Ok));
-        });
-    }
+    if (QMessageBox *top = topBox())
+        clickThroughWindow(*top->button(QMessageBox::Ok));
 }
 
 int BoxWatcher::visible() const
@@ -49,7 +43,7 @@ int BoxWatcher::visible() const
 
 QMessageBox *BoxWatcher::topBox() const
 {
-    // Boxes nest: the innermost open box is the last one opened that is still visible.
+    // The last box opened that is still visible: it is over the others.
     for (auto it = m_seen.crbegin(); it != m_seen.crend(); ++it) {
         if (*it && (*it)->isVisible())
             return *it;

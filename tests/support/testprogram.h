@@ -23,7 +23,7 @@
 
 class QMessageBox;
 
-// Watches for the program's boxes, records their texts and dismisses them, innermost first, with
+// Watches for the program's boxes, records their texts and dismisses them, the newest first, with
 // a real click on OK. While holdWhile returns true the boxes are left open.
 class BoxWatcher : public QObject
 {
@@ -34,7 +34,7 @@ public:
     int mostOpen = 0;  // the most boxes open at once
     std::function<bool()> holdWhile;
 
-    // How many boxes are open; the innermost open box, or null.
+    // How many boxes are open; the newest open box, or null.
     int visible() const;
     QMessageBox *topBox() const;
 
