@@ -26,7 +26,10 @@ constexpr std::pair<const char *, bool> kQtOptions[] = {
     {"reverse", false},      {"session", true},
     {"display", true},       {"geometry", true},
     {"style", true},         {"stylesheet", true},
-    {"widgetcount", false},
+    {"widgetcount", false},  {"testability", false},
+    {"name", true},          {"title", true},
+    {"icon", true},          {"visual", true},
+    {"nograb", false},       {"dograb", false},
 };
 
 constexpr auto kUsage = "Usage: halcyra-server [OPTION]...\n"
