@@ -26,7 +26,10 @@ constexpr std::pair<const char *, bool> kQtOptions[] = {
     {"reverse", false},      {"session", true},
     {"display", true},       {"geometry", true},
     {"style", true},         {"stylesheet", true},
-    {"widgetcount", false},
+    {"widgetcount", false},  {"testability", false},
+    {"name", true},          {"title", true},
+    {"icon", true},          {"visual", true},
+    {"nograb", false},       {"dograb", false},
 };
 
 constexpr auto kUsage = "Usage: halcyra-server [OPTION]...\n"
@@ -92,9 +95,16 @@ int main(int argc, char *argv[])
 
     chatlink::socketio::raiseOpenFileLimit();
     // The poll-based dispatcher re-arms socket notifiers far more cheaply than the GLib one,
-    // which matters with one notification per block.
+    // which matters with one notification per block. The application object reads the variable
+    // once; the operator's own setting is put back for the programs we start, the browser.
+    const bool noGlibSet = qEnvironmentVariableIsSet("QT_NO_GLIB");
+    const QByteArray noGlib = qgetenv("QT_NO_GLIB");
     qputenv("QT_NO_GLIB", "1");
     QApplication app(argc, argv);
+    if (noGlibSet)
+        qputenv("QT_NO_GLIB", noGlib);
+    else
+        qunsetenv("QT_NO_GLIB");
     QApplication::setWindowIcon(QIcon(u":/halcyra/halcyra.ico"_s));
     shell::installFontSubstitutes();
     return shell::run(chatlink::kServerPort);

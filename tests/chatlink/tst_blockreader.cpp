@@ -51,6 +51,9 @@ void TestBlockReader::readingRules_data()
     QTest::newRow("late rest alone, then a block starting with a zero")
         << QList{split.first(9), kPause, split.sliced(9), kPause, stale + blocks(2)}
         << QList{"Mkim:spli"_ba} + texts(2);
+    QTest::newRow("late rest, then a text without a tag")
+        << QList{split.first(9), kPause, split.sliced(9) + filledBlock("Xkim:odd") + blocks(2)}
+        << QList{"Mkim:spli"_ba, "Xkim:odd"_ba} + texts(2);
     QTest::newRow("full text, rest late in pieces, a pause between")
         << QList{full.first(60), kPause, full.sliced(60).first(20), kPause,
                  full.sliced(80) + blocks(2)}

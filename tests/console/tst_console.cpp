@@ -39,11 +39,7 @@ class TestConsole : public QObject
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        if (QTest::currentTestFunction() != "clockTexts"_ba) // hundreds of rows, no window
-            m_program = std::make_unique<TestProgram>();
-    }
+    void init() { m_program = std::make_unique<TestProgram>(); }
     void cleanup() { m_program.reset(); }
 
     void fixedTexts_data();
@@ -477,15 +473,17 @@ void TestConsole::contactTree()
 
 void TestConsole::clockTexts_data()
 {
+    // The zone goes with what surrounds it in the long format: "t" at either end, "(t)", "[t]",
+    // ", t".
     QTest::addColumn<QLocale>("locale");
     QTest::addColumn<QString>("date");
     QTest::addColumn<QString>("time");
     QTest::newRow("ko_KR") << QLocale(u"ko_KR"_s) << u"26. 12. 7."_s << u"오후 3시 4분 5초"_s;
     QTest::newRow("en_US") << QLocale(u"en_US"_s) << u"12/7/26"_s << u"3:04:05 PM"_s;
-    // Every locale: whatever surrounds the zone in its format goes with it.
-    for (const QLocale &locale :
-         QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory))
-        QTest::newRow(qPrintable(locale.name())) << locale << QString() << QString();
+    QTest::newRow("ca_ES: (t)") << QLocale(u"ca_ES"_s) << u"7/12/26"_s << u"15:04:05"_s;
+    QTest::newRow("zh_HK: [t]") << QLocale(u"zh_HK"_s) << u"7/12/2026"_s << u"下午3:04:05"_s;
+    QTest::newRow("be_BY: , t") << QLocale(u"be_BY"_s) << u"7.12.26"_s << u"15:04:05"_s;
+    QTest::newRow("zh_CN: t first") << QLocale(u"zh_CN"_s) << u"2026/12/7"_s << u"15:04:05"_s;
 }
 
 void TestConsole::clockTexts()
@@ -495,14 +493,8 @@ void TestConsole::clockTexts()
     QFETCH(QString, time);
     const console::ClockTexts texts =
         console::clockTexts(QDateTime(QDate(2026, 12, 7), QTime(15, 4, 5)), locale);
-    if (!date.isEmpty()) {
-        QCOMPARE(texts.date, date);
-        QCOMPARE(texts.time, time);
-    }
-    for (const QString &mark : {u"()"_s, u"[]"_s, u"  "_s})
-        QVERIFY2(!texts.time.contains(mark), qPrintable(texts.time));
-    QVERIFY2(texts.time == texts.time.trimmed() && !texts.time.endsWith(u','),
-             qPrintable(texts.time));
+    QCOMPARE(texts.date, date);
+    QCOMPARE(texts.time, time);
 }
 
 void TestConsole::sending_data()

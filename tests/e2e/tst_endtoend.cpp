@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <xcb/xcb.h>
 
 using namespace Qt::StringLiterals;
@@ -50,7 +51,19 @@ private slots:
     void smokeRun()
     {
         QVERIFY2(QTcpServer().listen(QHostAddress::AnyIPv4, 5000), "port 5000 is taken here");
+        // The browser a search starts is a stand-in, first in the path, that keeps its environment.
+        QTemporaryDir bin;
+        QFile browser(bin.filePath(u"xdg-open"_s));
+        QVERIFY(browser.open(QIODevice::WriteOnly));
+        browser.write("#!/bin/sh\nenv > \"$0.part\" && mv \"$0.part\" \"$0.env\"\n");
+        browser.close();
+        QVERIFY(browser.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(u"QT_NO_GLIB"_s);
+        environment.insert(u"PATH"_s, bin.path() + u':' + environment.value(u"PATH"_s));
+
         QProcess server; // killed when the test fails
+        server.setProcessEnvironment(environment);
         server.setProcessChannelMode(QProcess::ForwardedChannels);
         server.start(QStringLiteral(HALCYRA_SERVER));
 
@@ -70,6 +83,13 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(visibleWindow(u"Halcyra Server"_s), 0ull, 2000);
         QVERIFY(dismissBox());
         first.disconnectFromHost(); // its row goes; the command-line client will be the first
+
+        // A search starts the browser with the operator's environment: no QT_NO_GLIB of ours.
+        xdotool(u"mousemove 353 621 click 1"_s); // the Search button
+        QFile browserEnvironment(bin.filePath(u"xdg-open.env"_s));
+        QTRY_VERIFY_WITH_TIMEOUT(browserEnvironment.exists(), 5000);
+        QVERIFY(browserEnvironment.open(QIODevice::ReadOnly));
+        QVERIFY(!('\n' + browserEnvironment.readAll()).contains("\nQT_NO_GLIB="));
 
         // A chat line from the command-line client appears in the chat log, Hangul intact. The
         // console is at 196, 67 on the screen.

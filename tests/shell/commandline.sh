@@ -20,6 +20,9 @@ check 0 'Usage: halcyra-server' "$server" --help
 check 0 "halcyra-server $version" "$server" --version
 check 2 "Unknown option 'bogus'" "$server" --bogus
 check 2 "unexpected argument 'extra'" "$server" extra
+for qt in -nograb -dograb -testability '-name n' '-title t' '-visual 0x21' '-icon i'; do
+    check 0 "halcyra-server $version" "$server" $qt --version # Qt's, handed on
+done
 check 0 "halcyra-client $version" "$client" --version
 check 2 "Unknown option 'bogus'" "$client" --bogus
 check 1 'Network unreachable' timeout 10 "$client" 255.255.255.255
