@@ -22,6 +22,8 @@
 using namespace Qt::StringLiterals;
 
 namespace console {
+
+namespace wording = uisupport::wording;
 namespace {
 
 constexpr QPoint kFramePosition(196, 67);

@@ -14,6 +14,8 @@ using namespace Qt::StringLiterals;
 
 namespace messages {
 
+namespace wording = uisupport::wording;
+
 MessageViewer::MessageViewer(QWidget *parent)
     : QWidget(parent, uisupport::kFixedDialogFrame), m_ui(std::make_unique<Ui::MessageViewer>())
 {

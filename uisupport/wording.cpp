@@ -2,7 +2,7 @@
 
 #include "chatlink/block.h"
 
-namespace wording {
+namespace uisupport::wording {
 
 QString clientDropped(const QString &address)
 {
@@ -59,4 +59,4 @@ QString burstSpoken(const QString &first, qsizetype more)
     return u"%1 외 %2줄"_s.arg(first).arg(more);
 }
 
-} // namespace wording
+} // namespace uisupport::wording

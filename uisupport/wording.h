@@ -8,7 +8,7 @@
 #include <QDateTime>
 #include <QString>
 
-namespace wording {
+namespace uisupport::wording {
 
 using namespace Qt::StringLiterals;
 
@@ -42,4 +42,4 @@ QString linesDropped(qsizetype dropped, qsizetype kept);
 QString messageSpoken(const QString &message);
 QString burstSpoken(const QString &first, qsizetype more);
 
-} // namespace wording
+} // namespace uisupport::wording
