@@ -46,7 +46,6 @@ private slots:
     void fixedTexts();
     void accessibleNames_data();
     void accessibleNames();
-    void tabOrder();
     void attention();
     void clientRowDetails();
     void boxTexts_data();
@@ -225,23 +224,6 @@ void TestConsole::accessibleNames()
             frame = up->text(QAccessible::Name);
     }
     QCOMPARE(frame, label);
-}
-
-void TestConsole::tabOrder()
-{
-    // Down the left column, then the right; Tab enters the chat modes once, at "Direct".
-    console::ConsoleWindow &console = m_program->console();
-    console.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&console));
-    m_program->nicknameField().setFocus(Qt::TabFocusReason);
-    QStringList visited;
-    for (int i = 0; i < 14; ++i) {
-        visited.append(QApplication::focusWidget()->objectName());
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    }
-    QCOMPARE(visited.join(u' '), u"nicknameField cleanButton chatLog chatEntry sendButton "
-                                 u"directMode clientList composeButton searchField searchButton "
-                                 u"contactTree contactField remoteButton nicknameField"_s);
 }
 
 void TestConsole::attention()
@@ -549,10 +531,6 @@ void TestConsole::sending_data()
                                   << ""_ba << QString() << control;
     QTest::newRow("composer, nothing selected") << u"composer"_s << u"a\nb"_s << ""_ba
                                                 << ""_ba << QString() << noRow;
-    QTest::newRow("composer, too long") << u"composer"_s << tooLong << ""_ba
-                                        << ""_ba << QString() << tooLongBox;
-    QTest::newRow("composer, a zero character") << u"composer"_s << u"a\0b"_s << ""_ba
-                                                << ""_ba << QString() << control;
 }
 
 void TestConsole::sending()
