@@ -411,7 +411,7 @@ void ChatLogView::moveCaret(Motion motion, bool keepAnchor)
     // Past either end of a log line is the line break, then the next line.
     const bool first = column == 0;
     const bool last = column == lines.text().size();
-    qsizetype to;
+    qsizetype to = 0;
     qreal x = -1;
     switch (motion) {
     case Motion::PreviousChar:
