@@ -17,7 +17,7 @@ QByteArray composeText(char tag, QByteArrayView name, QByteArrayView body)
 void ensureFitsBlock(QByteArrayView text)
 {
     if (text.size() > kBlockSize)
-        throw SendError(SendFailure::TooLong);
+        throw SendError::tooLong(text.size());
 }
 
 Block buildBlock(QByteArrayView text)

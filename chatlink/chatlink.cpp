@@ -6,28 +6,10 @@
 #include "cp949.h"
 #include "errors.h"
 #include "socketio.h"
-
-using namespace Qt::StringLiterals;
+#include "texts.h"
 
 namespace chatlink {
 namespace {
-
-// Throws SendError (ControlCharacter) for a control character; a message body may hold line
-// breaks.
-void ensurePrintable(QStringView text, bool lineBreaks = false)
-{
-    for (const QChar c : text) {
-        if (c.category() == QChar::Other_Control && !(lineBreaks && c == u'\n'))
-            throw SendError(SendFailure::ControlCharacter);
-    }
-}
-
-QByteArray chatLineText(const QString &name, const QString &line)
-{
-    ensurePrintable(name);
-    ensurePrintable(line);
-    return composeText(kTagChatLine, toCp949(name), toCp949(line));
-}
 
 QByteArrayView bytesOf(const Block &block)
 {
@@ -75,18 +57,14 @@ void ChatLink::sendChatTextToFirst(const QString &name, const QString &line)
 
 void ChatLink::sendMessage(int row, const QString &contact, const QString &body)
 {
-    ensurePrintable(contact);
-    ensurePrintable(body, true);
-    QString lines = body;
-    lines.replace(u"\n"_s, u"\r\n"_s);
-    const Block block = buildBlock(composeText(kTagMessage, toCp949(contact), toCp949(lines)));
+    const Block block = buildBlock(messageText(contact, body));
     rowClient(row)->send(bytesOf(block));
 }
 
 ClientConnection *ChatLink::rowClient(int row) const
 {
     if (row < 0 || row >= m_rows.size())
-        throw SendError(SendFailure::NoSuchClient, row);
+        throw SendError::noSuchClient(row);
     return m_rows.at(row);
 }
 

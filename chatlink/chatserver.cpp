@@ -28,7 +28,7 @@ bool ChatServer::start()
 ClientConnection *ChatServer::connection(qsizetype index) const
 {
     if (index < 0 || index >= m_connections.size())
-        throw SendError(SendFailure::NoSuchClient, index);
+        throw SendError::noSuchClient(index);
     return m_connections.at(index);
 }
 

@@ -8,6 +8,7 @@ namespace chatlink {
 // Why the chat link refused to send a text. Nothing of it was sent.
 enum class SendFailure {
     NoSuchClient,     // a registry or client-list position that holds no connection
+    NotConnected,     // the student's program is not connected to the teacher's server
     ControlCharacter, // a control character has no place in a block (a zero would end it early)
     TooLong,          // the text does not fit one block
 };
@@ -16,18 +17,21 @@ enum class SendFailure {
 class SendError : public std::exception
 {
 public:
-    explicit SendError(SendFailure failure, qsizetype index = -1)
-        : m_failure(failure), m_index(index)
-    {}
+    explicit SendError(SendFailure failure) : m_failure(failure) {}
+    static SendError noSuchClient(qsizetype index);
+    static SendError tooLong(qsizetype textSize);
 
     SendFailure failure() const { return m_failure; }
     // The position looked up, for NoSuchClient.
     qsizetype index() const { return m_index; }
+    // The text's size in bytes, for TooLong.
+    qsizetype textSize() const { return m_textSize; }
     const char *what() const noexcept override;
 
 private:
     SendFailure m_failure;
-    qsizetype m_index;
+    qsizetype m_index = -1;
+    qsizetype m_textSize = -1;
 };
 
 // How a client's connection failed, as far as the operator is concerned.

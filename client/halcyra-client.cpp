@@ -8,9 +8,9 @@
 // read and written in the locale's character set.
 
 #include "chatlink/block.h"
-#include "chatlink/blockreader.h"
 #include "chatlink/cp949.h"
 #include "chatlink/errors.h"
+#include "chatlink/sockettextreader.h"
 #include "terminal.h"
 
 #include <QCommandLineParser>
@@ -19,7 +19,6 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTcpSocket>
-#include <QTimer>
 #include <cstdio>
 
 using namespace Qt::StringLiterals;
@@ -75,23 +74,10 @@ public:
         : m_terminal(terminal), m_nick(std::move(nick))
     {
         connect(&m_socket, &QTcpSocket::connected, this, &Client::onConnected);
-        connect(&m_socket, &QTcpSocket::readyRead, this, &Client::onReadyRead);
-        m_settle.setSingleShot(true);
-        m_settle.setInterval(chatlink::kTextSettleMs);
-        connect(&m_settle, &QTimer::timeout, this, [this] {
-            // Bytes the kernel already holds may complete the text: read them (onReadyRead runs
-            // and waits again when still needed) before taking the held bytes as they are.
-            if (m_socket.waitForReadyRead(0))
-                return;
-            if (const auto text = m_reader.settle())
-                print(*text);
-        });
+        // The server's texts are read by the same rules as the server reads its clients'.
+        connect(&m_reader, &chatlink::SocketTextReader::textReceived, this, &Client::print);
         connect(&m_socket, &QTcpSocket::disconnected, this, [this] {
-            onReadyRead(); // anything still unread
-            // No more of a held text can come: it is complete as it is.
-            m_settle.stop();
-            if (const auto text = m_reader.settle())
-                print(*text);
+            m_reader.finish(); // no more of a held text can come
             if (!m_leaving)
                 notice(u"the server closed the connection"_s);
             QCoreApplication::exit(0);
@@ -162,17 +148,6 @@ private:
         }
     }
 
-    // The server's texts are read by the same rules as the server reads its clients'.
-    void onReadyRead()
-    {
-        for (const QByteArray &text : m_reader.feedAll(m_socket.readAll()))
-            print(text);
-        if (!m_reader.isHolding())
-            m_settle.stop();
-        else if (!m_settle.isActive())
-            m_settle.start();
-    }
-
     void print(QByteArrayView text)
     {
         m_terminal.writeLine(stdout, chatlink::fromCp949(text.first(1)) + u' ' +
@@ -187,8 +162,7 @@ private:
     QSocketNotifier *m_stdin = nullptr;
     bool m_leaving = false;
     QByteArray m_line;
-    chatlink::BlockReader m_reader;
-    QTimer m_settle;
+    chatlink::SocketTextReader m_reader{m_socket};
 };
 
 } // namespace

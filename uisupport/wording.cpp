@@ -25,12 +25,24 @@ QString sendRefused(const chatlink::SendError &error)
     switch (error.failure()) {
     case chatlink::SendFailure::NoSuchClient:
         return u"List index out of bounds (%1)"_s.arg(error.index());
+    case chatlink::SendFailure::NotConnected:
+        return u"선생님 PC에 접속되어 있지 않습니다"_s;
     case chatlink::SendFailure::ControlCharacter:
         return u"보낼 수 없는 제어 문자가 있습니다"_s;
     case chatlink::SendFailure::TooLong:
         return u"메시지가 너무 깁니다 (최대 %1바이트)"_s.arg(chatlink::kBlockSize);
     }
     return QString();
+}
+
+QString sendRefusedToStudent(const chatlink::SendError &error)
+{
+    // The student is told how much to cut.
+    if (error.failure() == chatlink::SendFailure::TooLong)
+        return u"%1바이트 너무 깁니다 (최대 %2바이트, 한글은 한 글자에 2바이트)"_s
+            .arg(error.textSize() - chatlink::kBlockSize)
+            .arg(chatlink::kBlockSize);
+    return sendRefused(error);
 }
 
 QString notListeningPanel(quint16 port)
