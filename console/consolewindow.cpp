@@ -1,6 +1,7 @@
 #include "consolewindow.h"
 
 #include "announcer.h"
+#include "attention.h"
 #include "chatlink/block.h"
 #include "emptyonclick.h"
 #include "fixedwindow.h"
@@ -90,12 +91,12 @@ private:
 ConsoleWindow::ConsoleWindow(chatlink::ChatLink &link, QWidget *parent)
     : QWidget(parent, uisupport::kFixedDialogFrame), m_link(link),
       m_ui(std::make_unique<Ui::ConsoleWindow>()), m_clock(this),
-      m_openUrl([](const QUrl &url) { return QDesktopServices::openUrl(url); }),
-      m_requestAttention([](QWidget &window) { QApplication::alert(&window); })
+      m_openUrl([](const QUrl &url) { return QDesktopServices::openUrl(url); })
 {
     m_ui->setupUi(this);
     uisupport::fixWindow(*this, kFramePosition);
     m_announcer = new uisupport::Announcer(this);
+    m_attention = new uisupport::Attention(*this);
 
     const auto addPanel = [this](const QString &name, int width) {
         auto *panel = new QLabel(m_ui->statusBar);
@@ -294,21 +295,18 @@ void ConsoleWindow::appendChatLine(const QString &line)
 {
     m_ui->chatLog->append(line);
     m_announcer->announce(line);
-    askForAttention();
+    m_attention->request();
 }
 
 void ConsoleWindow::noteMessage(const QString &message)
 {
     m_announcer->announce(wording::messageSpoken(message));
-    askForAttention();
+    m_attention->request();
 }
 
-void ConsoleWindow::askForAttention()
+void ConsoleWindow::setAttentionRequester(std::function<void(QWidget &)> request)
 {
-    if (m_attentionAsked || isActiveWindow())
-        return;
-    m_attentionAsked = true;
-    m_requestAttention(*this);
+    m_attention->setRequester(std::move(request));
 }
 
 void ConsoleWindow::popupContactMenu(QPoint at)
@@ -386,13 +384,6 @@ void ConsoleWindow::closeEvent(QCloseEvent *event)
 {
     emit closing();
     QWidget::closeEvent(event);
-}
-
-void ConsoleWindow::changeEvent(QEvent *event)
-{
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
-        m_attentionAsked = false;
 }
 
 } // namespace console

@@ -13,7 +13,8 @@ class ConsoleWindow;
 }
 namespace uisupport {
 class Announcer;
-}
+class Attention;
+} // namespace uisupport
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -38,12 +39,9 @@ public:
     QString contactName() const;
     // Opens addresses in the user's default browser unless replaced (tests put a stand-in here).
     void setUrlOpener(std::function<bool(const QUrl &)> open) { m_openUrl = std::move(open); }
-    // Asks the desktop to draw the operator to the console (its taskbar entry flashes until it is
-    // active again) unless replaced (tests put a stand-in here).
-    void setAttentionRequester(std::function<void(QWidget &)> request)
-    {
-        m_requestAttention = std::move(request);
-    }
+    // Asks the desktop to draw the operator to the console when a line or a message arrives
+    // while it is not active (tests put a stand-in here).
+    void setAttentionRequester(std::function<void(QWidget &)> request);
 
 public slots:
     // A box tells the operator; once it is dismissed, the chat link lists the client.
@@ -73,7 +71,6 @@ signals:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    void changeEvent(QEvent *event) override;
 
 private slots:
     // The chat line to the selected client ("Direct") or to every client ("Full Send").
@@ -91,8 +88,6 @@ private slots:
 
 private:
     void logChatLine();
-    // Once for all that arrives while the console is not active, until it is again.
-    void askForAttention();
     // Makes the contact tree's current entry known to screen readers once it has the focus.
     void tellCurrentContact();
     // The contact tree's menu, at a point of its viewport.
@@ -109,10 +104,9 @@ private:
     QLabel *m_timePanel = nullptr;
     QMenu *m_contactMenu = nullptr;
     uisupport::Announcer *m_announcer = nullptr; // speaks what arrives to screen readers
+    uisupport::Attention *m_attention = nullptr;
     QTimer m_clock;
     std::function<bool(const QUrl &)> m_openUrl;
-    std::function<void(QWidget &)> m_requestAttention;
-    bool m_attentionAsked = false;
 };
 
 } // namespace console
