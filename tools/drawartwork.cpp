@@ -231,13 +231,14 @@ QImage splash()
     return image;
 }
 
-QImage programIcon()
+// The bird on a disc of the colour: navy for the server, a board's green for the student's program.
+QImage programIcon(const QColor &disc = QColor(0, 0, 128))
 {
     QImage image(32, 32, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     QPainter p(&image);
     p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0, 0, 128));
+    p.setBrush(disc);
     p.drawEllipse(QRect(0, 0, 32, 32));
     drawHalcyon(p, QRectF(1, 1, 30, 30), QColor(0, 255, 255), QColor(255, 255, 0));
     return image;
@@ -308,6 +309,7 @@ int main(int argc, char *argv[])
     // The same picture for the desktop's menus, which take PNG.
     ok = ok && QImage::fromData(ico16Colours(programIcon()), "ICO")
                    .save(out.filePath(u"halcyra-server.png"_s));
+    ok = ok && programIcon(QColor(0, 110, 60)).save(out.filePath(u"halcyra-student.png"_s));
     ok = ok && friendIcon().save(out.filePath(u"roles/friend.png"_s));
     for (int i = 0; i < 13 && ok; ++i)
         ok = roleIcon(kRoles[i]).save(

@@ -71,4 +71,45 @@ QString burstSpoken(const QString &first, qsizetype more)
     return u"%1 외 %2줄"_s.arg(first).arg(more);
 }
 
+QString linkStatus(chatlink::LinkState state, chatlink::LinkProblem problem, const QString &host,
+                   quint16 port, const QDateTime &since, const QString &reason, int retryInMs)
+{
+    using chatlink::LinkProblem;
+    using chatlink::LinkState;
+    const QString address = u"%1:%2"_s.arg(host).arg(port);
+    if (state == LinkState::Connecting)
+        return u"%1에 접속하는 중…"_s.arg(address);
+    if (state == LinkState::Connected)
+        return u"%1에 접속함 (%2부터)"_s.arg(address, since.toString(u"HH:mm:ss"_s));
+    QString text;
+    switch (problem) {
+    case LinkProblem::None:
+        return u"접속하지 않음"_s;
+    case LinkProblem::Refused:
+        text = u"접속 거부: %1에서 선생님 서버가 실행되고 있지 않습니다"_s.arg(address);
+        break;
+    case LinkProblem::Unreachable:
+        text = u"연결할 수 없음: %1에 닿을 수 없습니다"_s.arg(host);
+        break;
+    case LinkProblem::NotFound:
+        text = u"주소를 찾을 수 없음: %1"_s.arg(host);
+        break;
+    case LinkProblem::TimedOut:
+        text = u"시간 초과: %1이(가) %2초 안에 응답하지 않았습니다"_s.arg(address).arg(
+            chatlink::kConnectTimeoutMs / 1000);
+        break;
+    case LinkProblem::Closed:
+        text = u"선생님 서버가 연결을 끊었습니다"_s;
+        break;
+    case LinkProblem::Failed:
+        text = u"연결 오류"_s;
+        break;
+    }
+    if (!reason.isEmpty())
+        text += u" (%1)"_s.arg(reason);
+    if (state == LinkState::Waiting)
+        text += u" · %1초 뒤 다시 접속합니다"_s.arg((retryInMs + 999) / 1000);
+    return text;
+}
+
 } // namespace uisupport::wording

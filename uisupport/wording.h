@@ -4,6 +4,7 @@
 // the window layouts, in one place. The chat link reports values; they are worded here.
 
 #include "chatlink/errors.h"
+#include "chatlink/teacherlink.h"
 
 #include <QDateTime>
 #include <QString>
@@ -41,5 +42,26 @@ QString linesDropped(qsizetype dropped, qsizetype kept);
 // came after it.
 QString messageSpoken(const QString &message);
 QString burstSpoken(const QString &first, qsizetype more);
+
+// The student program.
+inline const QString studentTitle = u"Halcyra 학생"_s;
+inline const QString teacherAddress = u"선생님 PC"_s;
+inline const QString teacherPort = u"포트"_s;
+inline const QString nickname = u"닉네임"_s;
+inline const QString connectToTeacher = u"접속"_s;
+inline const QString leaveTeacher = u"접속 끊기"_s;
+inline const QString send = u"보내기"_s;
+inline const QString writeMessage = u"메시지"_s;
+inline const QString chatLogName = u"채팅 기록"_s;
+inline const QString chatEntryName = u"채팅 입력"_s;
+inline const QString inboxTitle = u"받은 메시지"_s;
+inline const QString markRead = u"읽음"_s;
+inline const QString composerTitle = u"메시지 쓰기"_s;
+inline const QString messageBodyName = u"보낼 메시지"_s;
+// Where the student's connection stands, for the status bar.
+QString linkStatus(chatlink::LinkState state, chatlink::LinkProblem problem, const QString &host,
+                   quint16 port, const QDateTime &since, const QString &reason, int retryInMs);
+// A refused line or message, saying how much too long it is.
+QString sendRefusedToStudent(const chatlink::SendError &error);
 
 } // namespace uisupport::wording

@@ -1,0 +1,53 @@
+#include "studentprogram.h"
+
+#include "chatlink/block.h"
+#include "composerwindow.h"
+#include "inboxwindow.h"
+#include "studentwindow.h"
+
+#include <QSettings>
+
+using namespace Qt::StringLiterals;
+
+namespace student {
+namespace {
+
+const QString kHostKey = u"teacher/host"_s;
+const QString kPortKey = u"teacher/port"_s;
+const QString kNicknameKey = u"nickname"_s;
+
+} // namespace
+
+StudentProgram::StudentProgram()
+    : m_window(std::make_unique<StudentWindow>(m_link)), m_inbox(std::make_unique<InboxWindow>()),
+      m_composer(std::make_unique<ComposerWindow>(
+          [this](const QString &body) { m_link.sendMessage(m_window->nickname(), body); }))
+{
+    const QSettings settings;
+    m_window->setTeacher(settings.value(kHostKey).toString(),
+                         quint16(settings.value(kPortKey, chatlink::kServerPort).toUInt()));
+    m_window->setNickname(settings.value(kNicknameKey).toString());
+
+    using chatlink::TeacherLink;
+    QObject::connect(&m_link, &TeacherLink::stateChanged, m_window.get(),
+                     &StudentWindow::showState);
+    QObject::connect(&m_link, &TeacherLink::chatLineArrived, m_window.get(),
+                     &StudentWindow::appendChatLine);
+    QObject::connect(&m_link, &TeacherLink::messageArrived, m_inbox.get(), &InboxWindow::present);
+    QObject::connect(&m_link, &TeacherLink::messageArrived, m_window.get(),
+                     &StudentWindow::noteMessage);
+    QObject::connect(m_window.get(), &StudentWindow::composeRequested, m_composer.get(),
+                     &ComposerWindow::openEmpty);
+    QObject::connect(m_window.get(), &StudentWindow::teacherChosen,
+                     [](const QString &host, quint16 port, const QString &nickname) {
+                         QSettings settings;
+                         settings.setValue(kHostKey, host);
+                         settings.setValue(kPortKey, port);
+                         settings.setValue(kNicknameKey, nickname);
+                     });
+}
+
+// The windows go before the link they were given.
+StudentProgram::~StudentProgram() = default;
+
+} // namespace student

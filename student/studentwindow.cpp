@@ -1,0 +1,165 @@
+#include "studentwindow.h"
+
+#include "announcer.h"
+#include "attention.h"
+#include "chatlink/block.h"
+#include "chatlogview.h"
+#include "messagebox.h"
+#include "wording.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace student {
+
+namespace wording = uisupport::wording;
+
+namespace {
+
+// A caption that names the field it stands before, for screen readers too.
+QLabel *caption(const QString &text, QWidget &field)
+{
+    auto *label = new QLabel(text);
+    label->setBuddy(&field);
+    field.setAccessibleName(text);
+    return label;
+}
+
+QPushButton *button(const QString &caption, const QString &name)
+{
+    auto *made = new QPushButton(caption);
+    made->setObjectName(name);
+    return made;
+}
+
+} // namespace
+
+StudentWindow::StudentWindow(chatlink::TeacherLink &link, QWidget *parent)
+    : QWidget(parent), m_link(link), m_hostField(new QLineEdit), m_portField(new QSpinBox),
+      m_nicknameField(new QLineEdit),
+      m_connectButton(button(wording::connectToTeacher, u"connectButton"_s)),
+      m_leaveButton(button(wording::leaveTeacher, u"leaveButton"_s)),
+      m_chatLog(new chatlog::ChatLogView), m_chatEntry(new QLineEdit), m_statusPanel(new QLabel),
+      m_announcer(new uisupport::Announcer(this)), m_attention(new uisupport::Attention(*this))
+{
+    setWindowTitle(wording::studentTitle);
+    m_hostField->setObjectName(u"hostField"_s);
+    m_portField->setObjectName(u"portField"_s);
+    m_portField->setRange(1, 65535);
+    m_portField->setValue(chatlink::kServerPort);
+    m_nicknameField->setObjectName(u"nicknameField"_s);
+    m_chatLog->setObjectName(u"chatLog"_s);
+    m_chatLog->setAccessibleName(wording::chatLogName);
+    m_chatEntry->setObjectName(u"chatEntry"_s);
+    m_chatEntry->setAccessibleName(wording::chatEntryName);
+    m_statusPanel->setObjectName(u"statusPanel"_s);
+    uisupport::reportFocusFirst(*m_hostField);
+    uisupport::reportFocusFirst(*m_nicknameField);
+    uisupport::reportFocusFirst(*m_chatEntry);
+
+    auto *teacher = new QGridLayout;
+    teacher->addWidget(caption(wording::teacherAddress, *m_hostField), 0, 0);
+    teacher->addWidget(m_hostField, 0, 1);
+    teacher->addWidget(caption(wording::teacherPort, *m_portField), 0, 2);
+    teacher->addWidget(m_portField, 0, 3);
+    teacher->addWidget(caption(wording::nickname, *m_nicknameField), 1, 0);
+    teacher->addWidget(m_nicknameField, 1, 1);
+    teacher->addWidget(m_connectButton, 1, 2);
+    teacher->addWidget(m_leaveButton, 1, 3);
+    auto *entry = new QHBoxLayout;
+    QPushButton *sendButton = button(wording::send, u"sendButton"_s);
+    QPushButton *composeButton = button(wording::writeMessage, u"composeButton"_s);
+    entry->addWidget(m_chatEntry, 1);
+    entry->addWidget(sendButton);
+    entry->addWidget(composeButton);
+    auto *status = new QStatusBar;
+    status->addWidget(m_statusPanel, 1);
+    status->setSizeGripEnabled(false);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(teacher);
+    layout->addWidget(m_chatLog, 1);
+    layout->addLayout(entry);
+    layout->addWidget(status);
+    resize(460, 520);
+
+    connect(m_connectButton, &QPushButton::clicked, this, &StudentWindow::connectClicked);
+    connect(m_leaveButton, &QPushButton::clicked, &m_link, &chatlink::TeacherLink::leave);
+    connect(sendButton, &QPushButton::clicked, this, &StudentWindow::sendClicked);
+    connect(m_chatEntry, &QLineEdit::returnPressed, this, &StudentWindow::sendClicked);
+    connect(composeButton, &QPushButton::clicked, this, &StudentWindow::composeRequested);
+    showState(chatlink::LinkState::Idle, chatlink::LinkProblem::None, {}, 0);
+}
+
+void StudentWindow::setTeacher(const QString &host, quint16 port)
+{
+    m_hostField->setText(host);
+    m_portField->setValue(port);
+}
+
+void StudentWindow::setNickname(const QString &nickname)
+{
+    m_nicknameField->setText(nickname);
+}
+
+QString StudentWindow::nickname() const
+{
+    return m_nicknameField->text();
+}
+
+void StudentWindow::setAttentionRequester(std::function<void(QWidget &)> request)
+{
+    m_attention->setRequester(std::move(request));
+}
+
+void StudentWindow::connectClicked()
+{
+    const QString host = m_hostField->text().trimmed();
+    const auto port = quint16(m_portField->value());
+    emit teacherChosen(host, port, nickname());
+    m_link.connectTo(host, port);
+}
+
+void StudentWindow::sendClicked()
+{
+    const QString line = m_chatEntry->text();
+    try {
+        m_link.sendChatLine(nickname(), line);
+    } catch (const chatlink::SendError &error) {
+        uisupport::messageBox(wording::sendRefusedToStudent(error));
+        return;
+    }
+    m_chatLog->append(nickname() + QLatin1Char(chatlink::kNameSeparator) + line);
+    m_chatEntry->clear();
+}
+
+void StudentWindow::showState(chatlink::LinkState state, chatlink::LinkProblem problem,
+                              const QString &reason, int retryInMs)
+{
+    m_statusPanel->setText(wording::linkStatus(state, problem, m_link.host(), m_link.port(),
+                                               m_link.connectedSince(), reason, retryInMs));
+    m_connectButton->setEnabled(state == chatlink::LinkState::Idle);
+    m_leaveButton->setEnabled(state != chatlink::LinkState::Idle);
+}
+
+void StudentWindow::appendChatLine(const QString &line)
+{
+    m_chatLog->append(line);
+    m_announcer->announce(line);
+    m_attention->request();
+}
+
+void StudentWindow::noteMessage(const QString &message)
+{
+    m_announcer->announce(wording::messageSpoken(message));
+    m_attention->request();
+}
+
+} // namespace student
