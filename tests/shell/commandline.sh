@@ -1,9 +1,9 @@
 #!/bin/sh
 # The real binaries' command lines, without a display: --help and --version print and succeed,
 # anything else is refused with status 2; a client whose connection fails at once ends with 1.
-# Usage: commandline.sh HALCYRA-SERVER HALCYRA-CLIENT VERSION
+# Usage: commandline.sh HALCYRA-SERVER HALCYRA-CLIENT HALCYRA-STUDENT VERSION
 set -u
-server=$1 client=$2 version=$3
+server=$1 client=$2 student=$3 version=$4
 
 # check STATUS TEXT COMMAND...: the command ends with STATUS and prints TEXT, or the test fails.
 check() {
@@ -26,3 +26,8 @@ done
 check 0 "halcyra-client $version" "$client" --version
 check 2 "Unknown option 'bogus'" "$client" --bogus
 check 1 'Network unreachable' timeout 10 "$client" 255.255.255.255
+check 0 'Usage: halcyra-student' "$student" --help
+check 0 "halcyra-student $version" "$student" --version
+check 2 "Unknown option 'bogus'" "$student" --bogus
+check 2 "unexpected argument 'extra'" "$student" host 5000 extra
+check 2 "invalid port '99999'" "$student" host 99999
