@@ -1,5 +1,7 @@
 #include "chatlogview.h"
 
+#include "wording.h"
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QClipboard>
@@ -700,10 +702,10 @@ void ChatLogView::contextMenuEvent(QContextMenuEvent *event)
     // Popped up rather than run in a loop of its own: nothing waits on the menu.
     auto *menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    QAction *copying = menu->addAction(u"복사"_s, this, &ChatLogView::copy);
+    QAction *copying = menu->addAction(uisupport::wording::copy, this, &ChatLogView::copy);
     copying->setShortcut(QKeySequence::Copy);
     copying->setEnabled(selectionStart() < selectionEnd());
-    menu->addAction(u"모두 선택"_s, this, &ChatLogView::selectAll)
+    menu->addAction(uisupport::wording::selectAll, this, &ChatLogView::selectAll)
         ->setShortcut(QKeySequence::SelectAll);
     menu->popup(event->globalPos());
 }

@@ -35,6 +35,10 @@ inline const QString contactMenuName = u"친구 메뉴"_s;
 // What a client-list row tells of its client.
 QString clientDetails(const QDateTime &connected, const QString &latestName);
 
+// The chat log's menu.
+inline const QString copy = u"복사"_s;
+inline const QString selectAll = u"모두 선택"_s;
+
 // The viewer's first line once it has dropped older lines.
 QString linesDropped(qsizetype dropped, qsizetype kept);
 
