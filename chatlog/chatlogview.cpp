@@ -14,7 +14,6 @@
 #include <QTextLayout>
 #include <algorithm>
 
-using namespace Qt::StringLiterals;
 
 namespace chatlog {
 namespace {
