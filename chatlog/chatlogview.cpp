@@ -14,7 +14,6 @@
 #include <QTextLayout>
 #include <algorithm>
 
-
 namespace chatlog {
 namespace {
 
