@@ -58,13 +58,18 @@ Load::~Load()
     delete m_process;
 }
 
-bool Load::ready()
+QByteArray Load::readLine()
 {
     while (!m_process->canReadLine()) {
         if (!m_process->waitForReadyRead(30000))
-            return false;
+            return {};
     }
-    return m_process->readLine().trimmed() == "ready";
+    return m_process->readLine().trimmed();
+}
+
+bool Load::ready()
+{
+    return readLine() == "ready";
 }
 
 void Load::go()

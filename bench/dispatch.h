@@ -14,6 +14,8 @@ class Load
 public:
     explicit Load(const QStringList &arguments);
     ~Load();
+    // The next line it prints (empty when none comes within 30 s).
+    QByteArray readLine();
     // Waits until its clients are connected.
     bool ready();
     void go();

@@ -137,6 +137,47 @@ int probe(quint16 port, int count, int intervalUs)
     return finish(fd) ? 0 : 1;
 }
 
+// One server, one client: the student's program connects, and once told to go, every block goes
+// out in as few writes as the kernel takes, TCP flow control alone holding it back.
+int serve(int blocks)
+{
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (listener < 0 || ::bind(listener, reinterpret_cast<sockaddr *>(&address), length) != 0 ||
+        ::listen(listener, 1) != 0 ||
+        ::getsockname(listener, reinterpret_cast<sockaddr *>(&address), &length) != 0)
+        return 1;
+    std::cout << ntohs(address.sin_port) << std::endl;
+    const int fd = ::accept(listener, nullptr, nullptr);
+    ::close(listener);
+    if (fd < 0)
+        return 1;
+    QByteArray stream;
+    stream.reserve(qsizetype(blocks) * chatlink::kBlockSize);
+    for (int i = 0; i < blocks; ++i) {
+        const chatlink::Block block = chatlink::buildBlock("Msrv:" + QByteArray::number(i));
+        stream.append(block.data(), block.size());
+    }
+    readyThenWait();
+    for (qsizetype sent = 0; sent < stream.size();) {
+        const ssize_t n =
+            ::send(fd, stream.constData() + sent, size_t(stream.size() - sent), MSG_NOSIGNAL);
+        if (n <= 0)
+            return 1;
+        sent += n;
+    }
+    // The connection stays open until the student leaves, so the flood ends in no close of ours.
+    char drain[512];
+    ssize_t n = 0;
+    while ((n = ::recv(fd, drain, sizeof drain, 0)) > 0) {
+    }
+    ::close(fd);
+    return n == 0 ? 0 : 1;
+}
+
 } // namespace
 
 std::int64_t monotonicNs()
@@ -152,6 +193,8 @@ int runLoad(const QStringList &a)
         return flood(quint16(a[1].toUInt()), a[2].toInt(), a[3].toInt(), a[4].toInt());
     if (a.size() == 4 && a[0] == QLatin1StringView("probe"))
         return probe(quint16(a[1].toUInt()), a[2].toInt(), a[3].toInt());
+    if (a.size() == 2 && a[0] == QLatin1StringView("serve"))
+        return serve(a[1].toInt());
     std::fprintf(stderr, "unknown load\n");
     return 2;
 }
