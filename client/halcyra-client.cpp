@@ -15,7 +15,6 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QSocketNotifier>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTcpSocket>
@@ -98,26 +97,25 @@ private:
     {
         notice(u"connected to %1:%2"_s.arg(m_socket.peerAddress().toString())
                    .arg(m_socket.peerPort()));
-        m_stdin = new QSocketNotifier(terminal::inputHandle(), QSocketNotifier::Read, this);
-        connect(m_stdin, &QSocketNotifier::activated, this, &Client::onInput);
+        m_input = new terminal::InputReader(this);
+        connect(m_input, &terminal::InputReader::received, this, &Client::onInput);
+        connect(m_input, &terminal::InputReader::ended, this, &Client::onInputEnded);
     }
 
-    void onInput()
+    void onInputEnded()
     {
-        const terminal::Input input = terminal::readInput(m_line);
-        if (input == terminal::Input::NoData)
-            return;
-        if (input == terminal::Input::End) {
-            m_stdin->setEnabled(false);
-            if (!m_line.isEmpty())
-                sendLine(std::exchange(m_line, {}));
-            // Let queued blocks go out before leaving.
-            m_leaving = true;
-            m_socket.disconnectFromHost();
-            if (m_socket.state() == QAbstractSocket::UnconnectedState)
-                QCoreApplication::exit(0);
-            return;
-        }
+        if (!m_line.isEmpty())
+            sendLine(std::exchange(m_line, {}));
+        // Let queued blocks go out before leaving.
+        m_leaving = true;
+        m_socket.disconnectFromHost();
+        if (m_socket.state() == QAbstractSocket::UnconnectedState)
+            QCoreApplication::exit(0);
+    }
+
+    void onInput(const QByteArray &bytes)
+    {
+        m_line.append(bytes);
         qsizetype end;
         while ((end = m_line.indexOf('\n')) >= 0) {
             QByteArray line = m_line.left(end);
@@ -159,7 +157,7 @@ private:
     TerminalText &m_terminal;
     QString m_nick;
     QTcpSocket m_socket;
-    QSocketNotifier *m_stdin = nullptr;
+    terminal::InputReader *m_input = nullptr;
     bool m_leaving = false;
     QByteArray m_line;
     chatlink::SocketTextReader m_reader{m_socket};
@@ -181,7 +179,7 @@ int main(int argc, char *argv[])
     parser.addOption(nickOption);
     parser.addPositionalArgument(u"host"_s, u"Server address (default 127.0.0.1)."_s, u"[host]"_s);
     parser.addPositionalArgument(u"port"_s, u"Server port (default 5000)."_s, u"[port]"_s);
-    TerminalText tty(terminal::localeCodeset());
+    TerminalText tty(terminal::codeset());
     // Typed in the terminal, so in its character set, where Qt would take UTF-8.
     QStringList arguments;
     for (int i = 0; i < argc; ++i)

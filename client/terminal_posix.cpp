@@ -1,5 +1,6 @@
 #include "terminal.h"
 
+#include <QSocketNotifier>
 #include <cerrno>
 #include <clocale>
 #include <langinfo.h>
@@ -7,29 +8,34 @@
 
 namespace terminal {
 
-QByteArray localeCodeset()
+QByteArray codeset()
 {
     std::setlocale(LC_ALL, "");
     return QByteArray(nl_langinfo(CODESET));
 }
 
-qintptr inputHandle()
+struct InputReader::Platform
 {
-    return STDIN_FILENO;
+    QSocketNotifier notifier{STDIN_FILENO, QSocketNotifier::Read};
+};
+
+InputReader::InputReader(QObject *parent) : QObject(parent), m_platform(new Platform)
+{
+    connect(&m_platform->notifier, &QSocketNotifier::activated, this, [this] {
+        char chunk[4096];
+        const ssize_t n = ::read(STDIN_FILENO, chunk, sizeof chunk);
+        if (n > 0) {
+            emit received(QByteArray(chunk, n));
+            return;
+        }
+        // A signal came, or a non-blocking input shared with another reader was emptied first.
+        if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
+            return;
+        m_platform->notifier.setEnabled(false);
+        emit ended();
+    });
 }
 
-Input readInput(QByteArray &bytes)
-{
-    char chunk[4096];
-    const ssize_t n = ::read(STDIN_FILENO, chunk, sizeof chunk);
-    if (n > 0) {
-        bytes.append(chunk, n);
-        return Input::Data;
-    }
-    // A signal came, or a non-blocking input shared with another reader was emptied first.
-    if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
-        return Input::NoData;
-    return Input::End;
-}
+InputReader::~InputReader() = default;
 
 } // namespace terminal
