@@ -309,6 +309,8 @@ int main(int argc, char *argv[])
     // The same picture for the desktop's menus, which take PNG.
     ok = ok && QImage::fromData(ico16Colours(programIcon()), "ICO")
                    .save(out.filePath(u"halcyra-server.png"_s));
+    ok = ok && writeFile(out.filePath(u"halcyra-student.ico"_s),
+                         ico16Colours(programIcon(QColor(0, 110, 60))));
     ok = ok && programIcon(QColor(0, 110, 60)).save(out.filePath(u"halcyra-student.png"_s));
     ok = ok && friendIcon().save(out.filePath(u"roles/friend.png"_s));
     for (int i = 0; i < 13 && ok; ++i)
