@@ -7,8 +7,10 @@
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
+#ifndef Q_OS_WIN
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#endif
 
 using namespace chatlink;
 using namespace Qt::StringLiterals;
@@ -122,6 +124,7 @@ void TestChatLink::endingsAreHandled()
     RawClient leaver(port(), 4096);
     QTRY_COMPARE(views().rows.size(), 2);
     ClientConnection *connection = m_linked->link.rowClient(1);
+#ifndef Q_OS_WIN // where the options are read back as they were set
     // A vanished machine is noticed too, by keep-alive and the user timeout.
     const auto option = [fd = int(connection->descriptor())](int name) {
         int value = -1;
@@ -131,6 +134,7 @@ void TestChatLink::endingsAreHandled()
     };
     QCOMPARE(option(TCP_KEEPIDLE), 60);
     QCOMPARE(option(TCP_USER_TIMEOUT), 120000);
+#endif
     if (how == u"close") {
         leaver.close();
     } else if (how == u"reset") {

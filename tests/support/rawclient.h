@@ -5,7 +5,7 @@
 #include <memory>
 
 // A blocking TCP socket connected to 127.0.0.1 on the port, or -1. A small receive buffer makes a
-// client that does not read back up quickly.
+// client that does not read back up quickly. (POSIX and Windows each have a file of their own.)
 int connectLoopback(quint16 port, int receiveBufferSize = 0);
 
 // A blocking client on 127.0.0.1 whose reads wait at most 5 s. Connecting completes in the
