@@ -1,9 +1,10 @@
 #include "socketio.h"
 
 #include <QHostAddress>
-#include <mstcpip.h>
 #include <winsock2.h>
 #include <ws2tcpip.h>
+// After the two above, whose types it uses.
+#include <mstcpip.h>
 
 using namespace Qt::StringLiterals;
 
