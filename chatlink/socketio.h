@@ -1,8 +1,8 @@
 #pragma once
 
 // Every call into the platform's socket layer, in one place: the rest of the chat link uses only
-// these. They are implemented on POSIX sockets (socketio_posix.cpp), the only implementation so
-// far; a port to another socket layer implements the same functions in a file of its own.
+// these, implemented on POSIX sockets (socketio_posix.cpp) and on Windows Sockets
+// (socketio_windows.cpp).
 //
 // Qt's QTcpSocket is not used for client connections because it reports a reset by the peer as
 // an orderly close ("The remote host closed the connection"), while the operator is shown a
