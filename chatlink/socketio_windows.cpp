@@ -75,7 +75,7 @@ Transfer receive(qintptr descriptor, char *data, qint64 maxSize)
     if (n > 0)
         return {n, false, 0};
     if (n == 0)
-        return {0, true, 0}; // an orderly close; a reset is WSAECONNRESET
+        return {0, true, 0}; // an orderly close; a reset fails with WSAECONNRESET
     const int error = ::WSAGetLastError();
     return wouldWait(error) ? Transfer{} : Transfer{0, true, error};
 }

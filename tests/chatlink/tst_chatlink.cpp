@@ -7,7 +7,9 @@
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #endif
@@ -90,6 +92,10 @@ void TestChatLink::rowsAreBoundToTheirClients()
 
 void TestChatLink::settleReadsWhatIsReadable()
 {
+#ifdef Q_OS_WIN
+    QSKIP("Windows tells of a socket's data once until it is read: a notification held back "
+          "stops the reads this test waits for");
+#endif
     auto client = connectListed();
     QVERIFY(client);
     // A rest readable when the settle falls due (its notification held back) is read first: the
@@ -110,8 +116,15 @@ void TestChatLink::endingsAreHandled_data()
     QTest::addColumn<QString>("how");
     QTest::addColumn<QStringList>("reported"); // notices after the confirmations, then errors
     QTest::newRow("orderly close") << u"close"_s << QStringList();
+#ifdef Q_OS_WIN
+    QTest::newRow("reset") << u"reset"_s
+                           << QStringList{
+                                  u"Socket error 10054 (An existing connection was forcibly "
+                                  u"closed by the remote host.) on recv"_s};
+#else
     QTest::newRow("reset") << u"reset"_s
                            << QStringList{u"Socket error 104 (Connection reset by peer) on recv"_s};
+#endif
     QTest::newRow("stops reading") << u"stall"_s << QStringList{u"dropped: 127.0.0.1"_s};
     QTest::newRow("aborted by the server") << u"abort"_s << QStringList();
 }
@@ -159,6 +172,12 @@ void TestChatLink::endingsAreHandled()
         QVERIFY(views().chatLines.isEmpty());
     }
     QTRY_COMPARE(views().rows.size(), how == u"abort" ? 2 : 1);
+#ifdef Q_OS_WIN
+    // Wine's recv reads a peer's reset as an orderly close, where Windows' fails with
+    // WSAECONNRESET.
+    if (how == u"reset" && ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
+        QEXPECT_FAIL("reset", "Wine reads a reset as an orderly close", Continue);
+#endif
     QCOMPARE(views().notices.sliced(2) + views().errors, reported);
     QCOMPARE(echo(0, "Mstill:here", *other), "Mstill:here"_ba);
 }
