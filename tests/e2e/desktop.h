@@ -30,12 +30,25 @@ inline void focusWindow(const QString &title)
     xdotool(QStringLiteral("windowfocus --sync"), {QString::number(visibleWindow(title))});
 }
 
-// Waits for one of the program's boxes and presses Enter on it.
-inline bool dismissBox()
+// Where a window is on the screen.
+inline QPoint windowOrigin(qulonglong window)
+{
+    const QByteArray shown =
+        xdotool(QStringLiteral("getwindowgeometry"), {QString::number(window)});
+    const qsizetype at = shown.indexOf("Position: ") + 10;
+    const QList<QByteArray> xy = shown.mid(at, shown.indexOf(' ', at) - at).split(',');
+    return xy.size() == 2 ? QPoint(xy[0].toInt(), xy[1].toInt()) : QPoint();
+}
+
+// Waits for one of the program's boxes and presses Enter on it, focusing it first when asked
+// (where no window manager gives it the focus).
+inline bool dismissBox(bool focus = false)
 {
     const QString box = QStringLiteral("halcyra-server");
     if (!QTest::qWaitFor([&] { return visibleWindow(box) != 0; }, 10000))
         return false;
+    if (focus)
+        xdotool(QStringLiteral("windowfocus --sync"), {QString::number(visibleWindow(box))});
     xdotool(QStringLiteral("key Return"));
     return QTest::qWaitFor([&] { return visibleWindow(box) == 0; }, 5000);
 }
@@ -52,6 +65,7 @@ inline void closeWindow(qulonglong window)
     const xcb_client_message_event_t event{
         .response_type = XCB_CLIENT_MESSAGE,
         .format = 32,
+        .sequence = 0,
         .window = xcb_window_t(window),
         .type = atom("WM_PROTOCOLS"),
         .data = {.data32 = {atom("WM_DELETE_WINDOW"), XCB_CURRENT_TIME}}};
