@@ -9,7 +9,6 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
-#include <QInputMethodEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QScrollBar>
@@ -74,14 +73,6 @@ private:
                                                 {u"composer"_s, &p.composer()}};
         QWidget *window = windows.value(path.first());
         return path.size() == 1 ? window : window->findChild<QObject *>(path.at(1));
-    }
-    // Clicks into a field (which may empty it) and types, Hangul as an input method commits it.
-    static void type(QWidget &field, const QString &text)
-    {
-        QTest::mouseClick(&field, Qt::LeftButton);
-        QInputMethodEvent typed;
-        typed.setCommitString(text);
-        QApplication::sendEvent(&field, &typed);
     }
     // The next bytes a client receives are what it was sent and then a marker: nothing else came.
     QByteArray receivedBeforeMarker(RawClient &client, int row, qsizetype size)

@@ -9,7 +9,6 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
-#include <QInputMethodEvent>
 #include <QLabel>
 #include <QSpinBox>
 #include <QTcpServer>
@@ -17,19 +16,6 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// Clicks into a field and types, Hangul as an input method commits it.
-void type(QWidget &field, const QString &text)
-{
-    QTest::mouseClick(&field, Qt::LeftButton);
-    QInputMethodEvent typed;
-    typed.setCommitString(text);
-    QApplication::sendEvent(&field, &typed);
-}
-
-} // namespace
 
 class TestStudent : public QObject
 {

@@ -3,6 +3,7 @@
 #include "fonts.h"
 
 #include <QApplication>
+#include <QInputMethodEvent>
 #include <QMessageBox>
 #include <QTest>
 
@@ -72,4 +73,12 @@ void clickThroughWindow(QWidget &widget, Qt::MouseButton button, Qt::KeyboardMod
         at = widget.rect().center();
     QTest::mouseClick(widget.window()->windowHandle(), button, modifiers,
                       widget.mapTo(widget.window(), at));
+}
+
+void type(QWidget &field, const QString &text)
+{
+    QTest::mouseClick(&field, Qt::LeftButton);
+    QInputMethodEvent typed;
+    typed.setCommitString(text);
+    QApplication::sendEvent(&field, &typed);
 }

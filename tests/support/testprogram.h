@@ -92,6 +92,9 @@ struct TestProgram
     BoxWatcher boxes;
 };
 
+// Clicks into a field (which may empty it) and types, Hangul as an input method commits it.
+void type(QWidget &field, const QString &text);
+
 // Clicks and types the way the operator does, through the window system, so that a window a
 // box blocks never sees it.
 void clickThroughWindow(QWidget &widget, Qt::MouseButton button = Qt::LeftButton,
