@@ -8,8 +8,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-using namespace Qt::StringLiterals;
-
 namespace chatlink::socketio {
 namespace {
 
@@ -64,12 +62,6 @@ Transfer send(qintptr descriptor, const char *data, qint64 size)
 void close(qintptr descriptor)
 {
     ::close(int(descriptor));
-}
-
-QString errorText(int error, const char *operation)
-{
-    return u"Socket error %1 (%2) on %3"_s.arg(error).arg(qt_error_string(error),
-                                                          QLatin1StringView(operation));
 }
 
 bool isNetworkSetupError(int error)

@@ -6,8 +6,6 @@
 // After the two above, whose types it uses.
 #include <mstcpip.h>
 
-using namespace Qt::StringLiterals;
-
 // Older MinGW headers lack the per-socket TCP options of Windows 10.
 #ifndef TCP_KEEPIDLE
 #define TCP_KEEPIDLE 3
@@ -92,12 +90,6 @@ Transfer send(qintptr descriptor, const char *data, qint64 size)
 void close(qintptr descriptor)
 {
     ::closesocket(SOCKET(descriptor));
-}
-
-QString errorText(int error, const char *operation)
-{
-    return u"Socket error %1 (%2) on %3"_s.arg(error).arg(qt_error_string(error),
-                                                          QLatin1StringView(operation));
 }
 
 bool isNetworkSetupError(int error)
