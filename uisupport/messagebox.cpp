@@ -5,6 +5,7 @@
 #include <QList>
 #include <QMessageBox>
 #include <QPointer>
+#include <algorithm>
 
 namespace uisupport {
 namespace {
