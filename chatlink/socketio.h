@@ -8,6 +8,7 @@
 // an orderly close ("The remote host closed the connection"), while the operator is shown a
 // reset and not a close.
 
+#include <QHostAddress>
 #include <QString>
 #include <QtGlobal>
 
@@ -25,6 +26,8 @@ inline constexpr int kUserTimeoutMs = 120'000;
 void configure(qintptr descriptor);
 // Dotted-decimal IPv4 address of the peer (also for an IPv4 client on a dual-stack socket).
 QString peerAddress(qintptr descriptor);
+// An address as peerAddress gives it: an IPv4 address mapped into IPv6 in dotted decimal.
+QString dottedAddress(const QHostAddress &address);
 
 // What one receive or send call did.
 struct Transfer

@@ -35,10 +35,7 @@ QString peerAddress(qintptr descriptor)
     socklen_t length = sizeof address;
     if (::getpeername(int(descriptor), reinterpret_cast<sockaddr *>(&address), &length) != 0)
         return {};
-    const QHostAddress host(reinterpret_cast<const sockaddr *>(&address));
-    bool isV4 = false;
-    const quint32 v4 = host.toIPv4Address(&isV4);
-    return isV4 ? QHostAddress(v4).toString() : host.toString();
+    return dottedAddress(QHostAddress(reinterpret_cast<const sockaddr *>(&address)));
 }
 
 Transfer receive(qintptr descriptor, char *data, qint64 maxSize)
