@@ -1,9 +1,9 @@
 #include "dispatch.h"
 
-#include "chatlink/block.h"
-#include "chatlink/chatlink.h"
-#include "chatlink/chatserver.h"
-#include "chatlink/clientconnection.h"
+#include "block.h"
+#include "chatrouter.h"
+#include "chatserver.h"
+#include "clientconnection.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -94,22 +94,24 @@ double processCpuSeconds()
 
 DispatchResult chatLinkDispatch(int clients, int blocks)
 {
-    chatlink::ChatServer server(0);
+    server::ChatServer server(0);
     server.start();
-    chatlink::ChatLink link(server);
+    server::ChatRouter router(server);
     std::int64_t lines = 0;
-    QObject::connect(&link, &chatlink::ChatLink::chatLineArrived,
+    QObject::connect(&router, &server::ChatRouter::chatLineArrived,
                      [&lines](const QString &line) { lines += isFloodPayload(line); });
 
     Load load(floodArguments(server.serverPort(), clients, blocks));
     load.ready();
     QEventLoop loop;
     int closed = 0;
-    QObject::connect(&server, &chatlink::ChatServer::clientDisconnected, [&] {
-        if (++closed == clients)
-            loop.quit();
+    QObject::connect(&server, &server::ChatServer::accepted, [&](server::ClientConnection *client) {
+        QObject::connect(client, &server::ClientConnection::closed, [&] {
+            if (++closed == clients)
+                loop.quit();
+        });
     });
-    while (server.count() < clients)
+    while (router.clients().everyone().size() < clients)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     QElapsedTimer clock;
     clock.start();
@@ -122,7 +124,7 @@ DispatchResult chatLinkDispatch(int clients, int blocks)
 namespace {
 
 // The bytes before the first zero of a block, as the bare reader takes them.
-QByteArrayView textOf(const chatlink::Block &block)
+QByteArrayView textOf(const wire::Block &block)
 {
     return QByteArrayView(block.data(), std::find(block.begin(), block.end(), '\0'));
 }
@@ -166,15 +168,15 @@ DispatchResult epollDispatch(int clients, int blocks)
         const int n = ::epoll_wait(ep, events, 64, -1);
         for (int i = 0; i < n; ++i) {
             const int fd = events[i].data.fd;
-            chatlink::Block buffer{};
-            const ssize_t got = ::recv(fd, buffer.data(), chatlink::kBlockSize, 0);
+            wire::Block buffer{};
+            const ssize_t got = ::recv(fd, buffer.data(), wire::kBlockSize, 0);
             if (got <= 0) {
                 ::close(fd);
                 ++closed;
                 continue;
             }
-            const chatlink::ReceivedText text = chatlink::recognise(textOf(buffer));
-            if (text.kind == chatlink::TextKind::ChatLine &&
+            const wire::ReceivedText text = wire::recognise(textOf(buffer));
+            if (text.kind == wire::TextKind::ChatLine &&
                 isFloodPayload(QString::fromLatin1(text.payload.toByteArray())))
                 ++r.lines;
         }

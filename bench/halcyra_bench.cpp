@@ -4,12 +4,12 @@
 //
 //   halcyra_bench [--quick] [--only 1,6,8] [--clients K] [--blocks N]
 
-#include "chatlink/block.h"
-#include "chatlink/socketio.h"
+#include "block.h"
 #include "chatlogview.h"
 #include "dispatch.h"
 #include "fonts.h"
 #include "loadgen.h"
+#include "socketio.h"
 #include "studentprogram.h"
 #include "studentwindow.h"
 #include "testprogram.h"
@@ -18,7 +18,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
-#include <QListWidget>
+#include <QListView>
 #include <QProcess>
 #include <QScreen>
 #include <QTcpSocket>
@@ -86,7 +86,7 @@ bool waitUntil(const std::function<bool()> &condition, int timeoutMs)
 
 // --- the program's own process: start-up and memory ------------------------------------------
 
-constexpr quint16 kPort = chatlink::kServerPort;
+constexpr quint16 kPort = wire::kServerPort;
 const QPoint kSplashProbe(704 + 620, 159 + 40); // a pixel of the splash, clear of boxes
 
 bool portAccepts()
@@ -399,7 +399,8 @@ StudentFlood studentFlood(int blocks, int idleMs)
     program.link().connectTo(u"127.0.0.1"_s, port);
     f.connected =
         server.ready() &&
-        waitUntil([&] { return program.link().state() == chatlink::LinkState::Connected; }, 10000);
+        waitUntil([&] { return program.link().state() == studentlink::LinkState::Connected; },
+                  10000);
     if (!f.connected)
         return f;
 
@@ -408,7 +409,7 @@ StudentFlood studentFlood(int blocks, int idleMs)
     QString lastLine;
     QEventLoop flooded;
     const auto counting = QObject::connect(
-        &program.link(), &chatlink::TeacherLink::chatLineArrived, [&](const QString &line) {
+        &program.link(), &studentlink::TeacherLink::chatLineArrived, [&](const QString &line) {
             if (++arrived == blocks)
                 flooded.quit();
             lastNs = bench::monotonicNs();
@@ -474,7 +475,7 @@ chatlog::ChatLogView &chatLog()
 
 int listedClients()
 {
-    return g_program->clientList().count();
+    return g_program->clientList().model()->rowCount();
 }
 
 // Watches the chat log. Flood lines are counted as each pass of the event loop ends, and only
@@ -634,7 +635,7 @@ int main(int argc, char *argv[])
             arguments.append(QString::fromLocal8Bit(argv[i]));
         return bench::runLoad(arguments);
     }
-    chatlink::socketio::raiseOpenFileLimit();
+    server::socketio::raiseOpenFileLimit();
     qputenv("QT_NO_GLIB", "1"); // as halcyra-server runs
     QApplication app(argc, argv);
     shell::installFontSubstitutes();

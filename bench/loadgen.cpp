@@ -1,6 +1,6 @@
 #include "loadgen.h"
 
-#include "chatlink/block.h"
+#include "block.h"
 #include "rawclient.h"
 
 #include <arpa/inet.h>
@@ -22,8 +22,8 @@ namespace {
 
 bool sendBlock(int fd, const QByteArray &text)
 {
-    const chatlink::Block block = chatlink::buildBlock(text);
-    return ::send(fd, block.data(), block.size(), MSG_NOSIGNAL) == chatlink::kBlockSize;
+    const wire::Block block = wire::buildBlock(text);
+    return ::send(fd, block.data(), block.size(), MSG_NOSIGNAL) == wire::kBlockSize;
 }
 
 // Waits for the server to have read everything and to close, so no data is cut off. False when
@@ -65,8 +65,8 @@ int flood(quint16 port, int clients, int blocks, int rate)
         client.stream.clear();
         client.written = 0;
         for (int i = 0; i < kBlocksAhead && client.made < blocks; ++i, ++client.made) {
-            const chatlink::Block block = chatlink::buildBlock(
-                "M" + QByteArray::number(index) + ':' + QByteArray::number(client.made));
+            const wire::Block block = wire::buildBlock("M" + QByteArray::number(index) + ':' +
+                                                       QByteArray::number(client.made));
             client.stream.append(block.data(), block.size());
         }
     };
@@ -77,7 +77,7 @@ int flood(quint16 port, int clients, int blocks, int rate)
         refill(all[std::size_t(c)], c);
     }
     readyThenWait();
-    const qsizetype chunk = (rate > 0 ? 1 : kBlocksPerWrite) * chatlink::kBlockSize;
+    const qsizetype chunk = (rate > 0 ? 1 : kBlocksPerWrite) * wire::kBlockSize;
     const auto start = std::chrono::steady_clock::now();
     std::int64_t slot = 0;
     for (int done = 0; done < clients;) {
@@ -156,9 +156,9 @@ int serve(int blocks)
     if (fd < 0)
         return 1;
     QByteArray stream;
-    stream.reserve(qsizetype(blocks) * chatlink::kBlockSize);
+    stream.reserve(qsizetype(blocks) * wire::kBlockSize);
     for (int i = 0; i < blocks; ++i) {
-        const chatlink::Block block = chatlink::buildBlock("Msrv:" + QByteArray::number(i));
+        const wire::Block block = wire::buildBlock("Msrv:" + QByteArray::number(i));
         stream.append(block.data(), block.size());
     }
     readyThenWait();

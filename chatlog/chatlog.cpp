@@ -6,8 +6,8 @@ namespace chatlog {
 
 bool ChatLog::append(const QString &line)
 {
-    const bool room = m_count < kMaxLines;
-    const qsizetype at = room ? slot(m_count++) : std::exchange(m_head, (m_head + 1) % kMaxLines);
+    const bool room = m_count < kKeptLines;
+    const qsizetype at = room ? slot(m_count++) : std::exchange(m_head, (m_head + 1) % kKeptLines);
     m_lines[at] = line;
     m_starts[at] = m_nextStart;
     m_nextStart += line.size() + 1;

@@ -5,7 +5,11 @@
 
 namespace chatlog {
 
-// The lines of the chat log, the newest kMaxLines of them, in a ring: appending costs the same
+// The lines the chat log and the message views keep, dropping the oldest: a flood of lines or
+// messages cannot grow memory without bound.
+inline constexpr qsizetype kKeptLines = 10000;
+
+// The lines of the chat log, the newest kKeptLines of them, in a ring: appending costs the same
 // however many lines the log holds, and a flood cannot grow memory without bound.
 //
 // The lines joined by line breaks are the log's text; offsets into it are what selections and
@@ -14,8 +18,6 @@ namespace chatlog {
 class ChatLog
 {
 public:
-    static constexpr qsizetype kMaxLines = 10000;
-
     // Returns false when the oldest line went to make room.
     bool append(const QString &line);
 
@@ -36,10 +38,10 @@ public:
     QString text() const { return text(0, textLength()); }
 
 private:
-    qsizetype slot(qsizetype index) const { return (m_head + index) % kMaxLines; }
+    qsizetype slot(qsizetype index) const { return (m_head + index) % kKeptLines; }
 
-    std::vector<QString> m_lines = std::vector<QString>(kMaxLines);
-    std::vector<qint64> m_starts = std::vector<qint64>(kMaxLines); // of all lines ever appended
+    std::vector<QString> m_lines = std::vector<QString>(kKeptLines);
+    std::vector<qint64> m_starts = std::vector<qint64>(kKeptLines); // of all lines ever appended
     qsizetype m_head = 0;
     qsizetype m_count = 0;
     qint64 m_appended = 0;

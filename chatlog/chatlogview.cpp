@@ -191,7 +191,7 @@ void ChatLogView::append(const QString &line)
 void ChatLogView::store(const QString &line)
 {
     const bool caretAtEnd = selectionStart() == m_log.textLength();
-    if (m_log.size() == ChatLog::kMaxLines && m_framedLines > 0) {
+    if (m_log.size() == kKeptLines && m_framedLines > 0) {
         --m_framedLines;
         if (QAccessible::isActive())
             m_dropped += m_log.at(0) + QLatin1Char('\n');

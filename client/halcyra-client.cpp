@@ -4,14 +4,15 @@
 //
 // Each line read from standard input goes out as a chat-line block ("M" + nick + ":" + line); a
 // line starting with "/s " goes out as a message block, with "\n" in it standing for a line break.
-// Every text received is printed as its tag, a space and the rest of the text. The terminal is
-// read and written in the locale's character set.
+// Every chat line and message received is printed as its tag, a space and the rest of the text.
+// The terminal is read and written in the locale's character set.
 
-#include "chatlink/block.h"
-#include "chatlink/cp949.h"
-#include "chatlink/errors.h"
-#include "chatlink/sockettextreader.h"
+#include "block.h"
+#include "cp949.h"
+#include "errors.h"
+#include "serverreader.h"
 #include "terminal.h"
+#include "texts.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -48,13 +49,13 @@ public:
 
     QString decode(QByteArrayView bytes)
     {
-        return m_cp949 ? chatlink::fromCp949(bytes) : QString(m_decoder.decode(bytes));
+        return m_cp949 ? wire::fromCp949(bytes) : QString(m_decoder.decode(bytes));
     }
 
     // Writes the line and a line break to standard output or error.
     void writeLine(std::FILE *stream, const QString &line)
     {
-        QByteArray bytes = m_cp949 ? chatlink::toCp949(line) : QByteArray(m_encoder.encode(line));
+        QByteArray bytes = m_cp949 ? wire::toCp949(line) : QByteArray(m_encoder.encode(line));
         bytes.append('\n');
         std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
         std::fflush(stream);
@@ -73,8 +74,11 @@ public:
         : m_terminal(terminal), m_nick(std::move(nick))
     {
         connect(&m_socket, &QTcpSocket::connected, this, &Client::onConnected);
-        // The server's texts are read by the same rules as the server reads its clients'.
-        connect(&m_reader, &chatlink::SocketTextReader::textReceived, this, &Client::print);
+        // The server's texts are read as the student's program reads them.
+        connect(&m_reader, &studentlink::ServerReader::chatLineArrived, this,
+                [this](const QString &line) { print(u"M "_s + line); });
+        connect(&m_reader, &studentlink::ServerReader::messageArrived, this,
+                [this](const QString &message) { print(u"S "_s + message); });
         connect(&m_socket, &QTcpSocket::disconnected, this, [this] {
             m_reader.finish(); // no more of a held text can come
             if (!m_leaving)
@@ -129,28 +133,23 @@ private:
     void sendLine(const QByteArray &input)
     {
         const QString line = m_terminal.decode(input);
-        const QByteArray nick = chatlink::toCp949(m_nick);
-        QByteArray text;
-        if (line.startsWith(kMessagePrefix)) {
-            QString body = line.sliced(kMessagePrefix.size());
-            body.replace("\\n"_L1, "\r\n"_L1);
-            text = chatlink::composeText(chatlink::kTagMessage, nick, chatlink::toCp949(body));
-        } else {
-            text = chatlink::composeText(chatlink::kTagChatLine, nick, chatlink::toCp949(line));
-        }
         try {
-            const chatlink::Block block = chatlink::buildBlock(text);
+            QByteArray text;
+            if (line.startsWith(kMessagePrefix))
+                text = wire::messageText(
+                    m_nick, line.sliced(kMessagePrefix.size()).replace("\\n"_L1, "\n"_L1));
+            else
+                text = wire::chatLineText(m_nick, line);
+            const wire::Block block = wire::buildBlock(text);
             m_socket.write(block.data(), block.size());
-        } catch (const chatlink::SendError &) {
-            notice(u"not sent: longer than %1 bytes in code page 949"_s.arg(chatlink::kBlockSize));
+        } catch (const wire::SendError &error) {
+            notice(error.failure() == wire::SendFailure::TooLong
+                       ? u"not sent: longer than %1 bytes in code page 949"_s.arg(wire::kBlockSize)
+                       : u"not sent: it holds a control character"_s);
         }
     }
 
-    void print(QByteArrayView text)
-    {
-        m_terminal.writeLine(stdout, chatlink::fromCp949(text.first(1)) + u' ' +
-                                         chatlink::fromCp949(text.sliced(1)));
-    }
+    void print(const QString &text) { m_terminal.writeLine(stdout, text); }
 
     void notice(const QString &text) { m_terminal.writeLine(stderr, u"halcyra-client: "_s + text); }
 
@@ -160,7 +159,7 @@ private:
     terminal::InputReader *m_input = nullptr;
     bool m_leaving = false;
     QByteArray m_line;
-    chatlink::SocketTextReader m_reader{m_socket};
+    studentlink::ServerReader m_reader{m_socket};
 };
 
 } // namespace
@@ -199,7 +198,7 @@ int main(int argc, char *argv[])
     const QStringList args = parser.positionalArguments();
     const QString host = args.value(0, u"127.0.0.1"_s);
     bool portOk = true;
-    const quint16 port = args.size() > 1 ? args.at(1).toUShort(&portOk) : chatlink::kServerPort;
+    const quint16 port = args.size() > 1 ? args.at(1).toUShort(&portOk) : wire::kServerPort;
     if (args.size() > 2 || !portOk || port == 0)
         return usageError();
 

@@ -1,8 +1,7 @@
 #include "consolewindow.h"
 
 #include "announcer.h"
-#include "attention.h"
-#include "chatlink/block.h"
+#include "chatpane.h"
 #include "emptyonclick.h"
 #include "fixedwindow.h"
 #include "guard.h"
@@ -14,6 +13,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QIdentityProxyModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -86,17 +86,34 @@ private:
     std::function<void()> m_open;
 };
 
+// The client list's rows as the operator sees them: each client's address, and as its tooltip and
+// the description screen readers read, when it connected and the name it gave last.
+class ClientDescriptions : public QIdentityProxyModel
+{
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (role != Qt::ToolTipRole && role != Qt::AccessibleDescriptionRole)
+            return QIdentityProxyModel::data(index, role);
+        using server::ClientModel;
+        return wording::clientDetails(index.data(ClientModel::ConnectedAtRole).toDateTime(),
+                                      index.data(ClientModel::LatestNameRole).toString());
+    }
+};
+
 } // namespace
 
-ConsoleWindow::ConsoleWindow(chatlink::ChatLink &link, QWidget *parent)
-    : QWidget(parent, uisupport::kFixedDialogFrame), m_link(link),
+ConsoleWindow::ConsoleWindow(server::ChatRouter &router, QWidget *parent)
+    : QWidget(parent, uisupport::kFixedDialogFrame), m_router(router),
       m_ui(std::make_unique<Ui::ConsoleWindow>()), m_clock(this),
       m_openUrl([](const QUrl &url) { return QDesktopServices::openUrl(url); })
 {
     m_ui->setupUi(this);
     uisupport::fixWindow(*this, kFramePosition);
-    m_announcer = new uisupport::Announcer(this);
-    m_attention = new uisupport::Attention(*this);
+    m_chat = new chatlog::ChatPane(*this, *m_ui->chatLog, *m_ui->chatEntry, wording::sendRefused);
+    listClients();
 
     const auto addPanel = [this](const QString &name, int width) {
         auto *panel = new QLabel(m_ui->statusBar);
@@ -126,8 +143,7 @@ ConsoleWindow::ConsoleWindow(chatlink::ChatLink &link, QWidget *parent)
 
     for (QLineEdit *field : {m_ui->nicknameField, m_ui->contactField, m_ui->searchField})
         uisupport::emptyOnClick(*field);
-    for (QLineEdit *field :
-         {m_ui->nicknameField, m_ui->chatEntry, m_ui->contactField, m_ui->searchField})
+    for (QLineEdit *field : {m_ui->nicknameField, m_ui->contactField, m_ui->searchField})
         uisupport::reportFocusFirst(*field);
     uisupport::connectGuarded(m_ui->chatEntry, &QLineEdit::returnPressed, this,
                               &ConsoleWindow::enterPressed);
@@ -167,10 +183,30 @@ ConsoleWindow::ConsoleWindow(chatlink::ChatLink &link, QWidget *parent)
 
 ConsoleWindow::~ConsoleWindow() = default;
 
-void ConsoleWindow::logChatLine()
+void ConsoleWindow::listClients()
 {
-    m_ui->chatLog->append(m_ui->nicknameField->text() + QLatin1Char(chatlink::kNameSeparator) +
-                          m_ui->chatEntry->text());
+    QListView &list = *m_ui->clientList;
+    server::ClientModel &clients = m_router.clients();
+    // Left alone, the view would make a neighbour of a removed current row current, and
+    // selected, and the operator's next line would go to a student they never picked. Making a
+    // row current also tells screen readers that it has the focus, so a list without the keyboard
+    // focus keeps no current row: the operator hears of the list only while in it. Connected
+    // before the view is, so that this runs first.
+    connect(&clients, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [&list](const QModelIndex &, int first, int last) {
+                const int current = list.currentIndex().row();
+                if (!list.hasFocus() || (current >= first && current <= last))
+                    list.selectionModel()->clearCurrentIndex();
+            });
+    auto *described = new ClientDescriptions(this);
+    described->setSourceModel(&clients);
+    list.setModel(described);
+}
+
+std::optional<server::ClientId> ConsoleWindow::selectedClient() const
+{
+    const QModelIndexList selected = m_ui->clientList->selectionModel()->selectedIndexes();
+    return server::ClientModel::idAt(selected.isEmpty() ? QModelIndex() : selected.first());
 }
 
 void ConsoleWindow::sendClicked()
@@ -180,29 +216,27 @@ void ConsoleWindow::sendClicked()
         m_ui->chatEntry->clear();
         return;
     }
-    // The chat link fails before sending anything, and then the line is neither logged nor
-    // cleared: a refused line stays in the entry exactly as typed.
-    const QString name = m_ui->nicknameField->text();
-    const QString line = m_ui->chatEntry->text();
-    if (m_ui->fullSendMode->isChecked()) {
-        if (m_link.sendChatLineToAll(name, line) == 0) {
+    const bool everyone = m_ui->fullSendMode->isChecked();
+    m_chat->sendEntry(m_ui->nicknameField->text(), [this, everyone](const QString &line) {
+        const QString name = m_ui->nicknameField->text();
+        if (!everyone) {
+            m_router.sendChatLine(selectedClient(), name, line);
+        } else if (m_router.sendChatLineToEveryone(name, line) == 0) {
             uisupport::messageBox(wording::noClientConnected);
-            return;
+            return false;
         }
-    } else {
-        m_link.sendChatLine(selectedRow(), name, line);
-    }
-    logChatLine();
-    m_ui->chatEntry->clear();
+        return true;
+    });
 }
 
 void ConsoleWindow::enterPressed()
 {
-    if (!m_link.isListening())
+    if (!m_router.isListening())
         return;
-    m_link.sendChatTextToFirst(m_ui->nicknameField->text(), m_ui->chatEntry->text());
-    logChatLine();
-    m_ui->chatEntry->clear();
+    m_chat->sendEntry(m_ui->nicknameField->text(), [this](const QString &line) {
+        m_router.sendChatTextToEarliest(m_ui->nicknameField->text(), line);
+        return true;
+    });
 }
 
 void ConsoleWindow::searchClicked()
@@ -239,74 +273,25 @@ void ConsoleWindow::updateClock()
     m_timePanel->setText(texts.time);
 }
 
-void ConsoleWindow::confirmClient(chatlink::ClientId id, const QString &)
+void ConsoleWindow::confirmClient(server::ClientId id)
 {
-    uisupport::messageBox(wording::clientConnected, this, [this, id] { m_link.listClient(id); });
-}
-
-void ConsoleWindow::appendClientRow(const QString &address)
-{
-    m_ui->clientList->addItem(address);
-}
-
-void ConsoleWindow::describeClientRow(int row, const QDateTime &connected,
-                                      const QString &latestName)
-{
-    QListWidgetItem &item = *m_ui->clientList->item(row);
-    const QString details = wording::clientDetails(connected, latestName);
-    item.setToolTip(details);
-    item.setData(Qt::AccessibleDescriptionRole, details);
-}
-
-void ConsoleWindow::removeClientRow(int row)
-{
-    // Left alone, the list would make a neighbour current, and perhaps selected, and the
-    // operator's next line would go to a student they never picked: whatever was selected apart
-    // from the removed row stays so, and nothing else becomes selected. Making a row current
-    // also tells screen readers that it has the focus, so a list without the keyboard focus
-    // keeps no current row: the operator hears of the list only while in it.
-    QListWidget &list = *m_ui->clientList;
-    QListWidgetItem *const removed = list.item(row);
-    QListWidgetItem *kept = nullptr;
-    for (QListWidgetItem *item : list.selectedItems()) {
-        if (item != removed)
-            kept = item;
-    }
-    const bool focused = list.hasFocus();
-    if (!focused)
-        list.selectionModel()->clearCurrentIndex();
-    delete list.takeItem(row);
-    if (focused)
-        list.setCurrentItem(kept, QItemSelectionModel::ClearAndSelect);
-    else if (kept)
-        list.selectionModel()->select(list.model()->index(list.row(kept), 0),
-                                      QItemSelectionModel::ClearAndSelect);
-    else
-        list.clearSelection();
-}
-
-int ConsoleWindow::selectedRow() const
-{
-    const QList<QListWidgetItem *> selected = m_ui->clientList->selectedItems();
-    return selected.isEmpty() ? -1 : m_ui->clientList->row(selected.first());
+    uisupport::messageBox(wording::clientConnected, this,
+                          [this, id] { m_router.clients().confirm(id); });
 }
 
 void ConsoleWindow::appendChatLine(const QString &line)
 {
-    m_ui->chatLog->append(line);
-    m_announcer->announce(line);
-    m_attention->request();
+    m_chat->lineArrived(line);
 }
 
 void ConsoleWindow::noteMessage(const QString &message)
 {
-    m_announcer->announce(wording::messageSpoken(message));
-    m_attention->request();
+    m_chat->noteArrival(wording::messageSpoken(message));
 }
 
 void ConsoleWindow::setAttentionRequester(std::function<void(QWidget &)> request)
 {
-    m_attention->setRequester(std::move(request));
+    m_chat->setAttentionRequester(std::move(request));
 }
 
 void ConsoleWindow::popupContactMenu(QPoint at)
@@ -337,13 +322,13 @@ void ConsoleWindow::tellCurrentContact()
     tree.setCurrentItem(entry, 0, QItemSelectionModel::NoUpdate);
 }
 
-void ConsoleWindow::reportConnectionFailure(chatlink::ConnectionFailure failure,
-                                            const QString &socketText)
+void ConsoleWindow::reportConnectionFailure(server::ConnectionFailure failure, int code,
+                                            const QString &reason)
 {
-    if (failure == chatlink::ConnectionFailure::NetworkSetup)
+    if (failure == server::ConnectionFailure::NetworkSetup)
         uisupport::messageBox(wording::networkSetupError);
     else
-        uisupport::errorBox(socketText);
+        uisupport::errorBox(wording::socketError(code, reason));
 }
 
 void ConsoleWindow::reportClientDropped(const QString &address)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "chatlink/chatlink.h"
+#include "chatrouter.h"
 
 #include <QTimer>
 #include <QUrl>
@@ -11,10 +11,9 @@
 namespace Ui {
 class ConsoleWindow;
 }
-namespace uisupport {
-class Announcer;
-class Attention;
-} // namespace uisupport
+namespace chatlog {
+class ChatPane;
+}
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -22,19 +21,19 @@ class QPushButton;
 namespace console {
 
 // The operator's console: chat log, client list, chat entry, contact tree, web search and the
-// status-bar clock. It sends through the chat link it is given; what the chat link reports
-// reaches it through the slots below, which its owner connects.
+// status-bar clock. It lists the router's clients and sends through the router; what the router
+// reports reaches it through the slots below, which its owner connects.
 class ConsoleWindow : public QWidget
 {
     Q_OBJECT
 
 public:
     // The clock starts at once; the server may or may not be listening yet.
-    explicit ConsoleWindow(chatlink::ChatLink &link, QWidget *parent = nullptr);
+    explicit ConsoleWindow(server::ChatRouter &router, QWidget *parent = nullptr);
     ~ConsoleWindow() override;
 
-    // The selected client-list row, or -1.
-    int selectedRow() const;
+    // The client selected in the list, if any.
+    std::optional<server::ClientId> selectedClient() const;
     // The contact name a composed message is sent under.
     QString contactName() const;
     // Opens addresses in the user's default browser unless replaced (tests put a stand-in here).
@@ -44,15 +43,13 @@ public:
     void setAttentionRequester(std::function<void(QWidget &)> request);
 
 public slots:
-    // A box tells the operator; once it is dismissed, the chat link lists the client.
-    void confirmClient(chatlink::ClientId id, const QString &address);
-    void appendClientRow(const QString &address);
-    void removeClientRow(int row);
-    void describeClientRow(int row, const QDateTime &connected, const QString &latestName);
+    // A box tells the operator; once it is dismissed, the client is listed.
+    void confirmClient(server::ClientId id);
     void appendChatLine(const QString &line);
     // The viewer shows a message; the console speaks it and asks for attention.
     void noteMessage(const QString &message);
-    void reportConnectionFailure(chatlink::ConnectionFailure failure, const QString &socketText);
+    void reportConnectionFailure(server::ConnectionFailure failure, int code,
+                                 const QString &reason);
     void reportClientDropped(const QString &address);
     // Whether clients can connect, in the status bar; not listening, also in a box, with a button
     // that asks to try again.
@@ -75,7 +72,8 @@ protected:
 private slots:
     // The chat line to the selected client ("Direct") or to every client ("Full Send").
     void sendClicked();
-    // The chat line, without zero fill, to the first client, whatever the chat mode.
+    // The chat line, without zero fill, to the client connected longest ago, whatever the chat
+    // mode.
     void enterPressed();
     // Opens the web search for the question in the default browser.
     void searchClicked();
@@ -87,7 +85,8 @@ private slots:
     void updateClock();
 
 private:
-    void logChatLine();
+    // Shows the router's clients; a client that leaves takes no other client's selection with it.
+    void listClients();
     // Makes the contact tree's current entry known to screen readers once it has the focus.
     void tellCurrentContact();
     // The contact tree's menu, at a point of its viewport.
@@ -95,7 +94,7 @@ private:
     // At the selected entry, or at the top with none selected.
     void popupContactMenuFromKeyboard();
 
-    chatlink::ChatLink &m_link;
+    server::ChatRouter &m_router;
     std::unique_ptr<Ui::ConsoleWindow> m_ui;
     QLabel *m_versionPanel = nullptr;
     QLabel *m_notListeningPanel = nullptr;
@@ -103,8 +102,7 @@ private:
     QLabel *m_datePanel = nullptr;
     QLabel *m_timePanel = nullptr;
     QMenu *m_contactMenu = nullptr;
-    uisupport::Announcer *m_announcer = nullptr; // speaks what arrives to screen readers
-    uisupport::Attention *m_attention = nullptr;
+    chatlog::ChatPane *m_chat = nullptr;
     QTimer m_clock;
     std::function<bool(const QUrl &)> m_openUrl;
 };

@@ -1,7 +1,6 @@
 #include "messagecomposer.h"
 
 #include "fixedwindow.h"
-#include "guard.h"
 #include "ui_messagecomposer.h"
 
 #include <QPlainTextEdit>
@@ -9,9 +8,9 @@
 
 namespace messages {
 
-MessageComposer::MessageComposer(Send send, QWidget *parent)
+MessageComposer::MessageComposer(Send send, uisupport::RefusalWording wordRefusal, QWidget *parent)
     : QWidget(parent, uisupport::kFixedDialogFrame), m_send(std::move(send)),
-      m_ui(std::make_unique<Ui::MessageComposer>())
+      m_wordRefusal(wordRefusal), m_ui(std::make_unique<Ui::MessageComposer>())
 {
     m_ui->setupUi(this);
     uisupport::fixWindow(*this, {457, 302});
@@ -23,9 +22,21 @@ MessageComposer::MessageComposer(Send send, QWidget *parent)
 
 MessageComposer::~MessageComposer() = default;
 
+void MessageComposer::setCaptions(const Captions &captions)
+{
+    setWindowTitle(captions.title);
+    setAccessibleName(captions.title);
+    m_ui->sendButton->setText(captions.send);
+    m_ui->sendButton->setAccessibleDescription(captions.sendDescription);
+    m_ui->clearButton->setText(captions.clear);
+    m_ui->clearButton->setAccessibleDescription(captions.clearDescription);
+    m_ui->messageBody->setAccessibleDescription(captions.bodyDescription);
+}
+
 void MessageComposer::sendClicked()
 {
-    m_send(m_ui->messageBody->toPlainText());
+    if (!uisupport::refusable([this] { m_send(m_ui->messageBody->toPlainText()); }, m_wordRefusal))
+        return;
     m_ui->messageBody->clear();
     hide();
 }

@@ -15,10 +15,6 @@ class MessageViewer : public QWidget
     Q_OBJECT
 
 public:
-    // The viewer keeps this many lines, dropping the oldest, so a flood of messages cannot grow
-    // memory without bound.
-    static constexpr int kMaxLines = 10000;
-
     explicit MessageViewer(QWidget *parent = nullptr);
     ~MessageViewer() override;
 
@@ -37,10 +33,7 @@ private slots:
     void replyClicked();
 
 private:
-    void append(const QString &message);
-
     std::unique_ptr<Ui::MessageViewer> m_ui;
-    qsizetype m_droppedLines = 0;
 };
 
 } // namespace messages

@@ -1,10 +1,10 @@
 // halcyra-server: the chat server with its operator console.
 
-#include "chatlink/block.h"
-#include "chatlink/socketio.h"
+#include "block.h"
 #include "commandline.h"
 #include "fonts.h"
 #include "program.h"
+#include "socketio.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -32,7 +32,7 @@ int main(int argc, char *argv[])
     if (const auto status = uisupport::readCommandLine(argc, argv, kUsage, 0).exitStatus)
         return *status;
 
-    chatlink::socketio::raiseOpenFileLimit();
+    server::socketio::raiseOpenFileLimit();
     // The poll-based dispatcher re-arms socket notifiers far more cheaply than the GLib one,
     // which matters with one notification per block. The application object reads the variable
     // once; the operator's own setting is put back for the programs we start, the browser.
@@ -46,5 +46,5 @@ int main(int argc, char *argv[])
         qunsetenv("QT_NO_GLIB");
     QApplication::setWindowIcon(QIcon(u":/halcyra/halcyra.ico"_s));
     shell::installFontSubstitutes();
-    return shell::run(chatlink::kServerPort);
+    return shell::run(wire::kServerPort);
 }

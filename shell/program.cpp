@@ -5,6 +5,7 @@
 #include "messagecomposer.h"
 #include "messageviewer.h"
 #include "splashwindow.h"
+#include "wording.h"
 
 #include <QApplication>
 
@@ -15,34 +16,31 @@ using messages::MessageComposer;
 using messages::MessageViewer;
 
 Program::Program(quint16 port, int splashMs)
-    : m_server(port), m_link(m_server), m_splash(std::make_unique<SplashWindow>(splashMs)),
-      m_console(std::make_unique<ConsoleWindow>(m_link)),
+    : m_server(port), m_router(m_server), m_splash(std::make_unique<SplashWindow>(splashMs)),
+      m_console(std::make_unique<ConsoleWindow>(m_router)),
       m_viewer(std::make_unique<MessageViewer>()),
-      m_composer(std::make_unique<MessageComposer>([this](const QString &body) {
-          m_link.sendMessage(m_console->selectedRow(), m_console->contactName(), body);
-      }))
+      m_composer(std::make_unique<MessageComposer>(
+          [this](const QString &body) {
+              m_router.sendMessage(m_console->selectedClient(), m_console->contactName(), body);
+          },
+          uisupport::wording::sendRefused))
 {
     ConsoleWindow *console = m_console.get();
     MessageViewer *viewer = m_viewer.get();
     MessageComposer *composer = m_composer.get();
     SplashWindow *splash = m_splash.get();
 
-    QObject::connect(&m_link, &chatlink::ChatLink::clientArrived, console,
+    QObject::connect(&m_router, &server::ChatRouter::clientArrived, console,
                      &ConsoleWindow::confirmClient);
-    QObject::connect(&m_link, &chatlink::ChatLink::rowAppended, console,
-                     &ConsoleWindow::appendClientRow);
-    QObject::connect(&m_link, &chatlink::ChatLink::rowRemoved, console,
-                     &ConsoleWindow::removeClientRow);
-    QObject::connect(&m_link, &chatlink::ChatLink::rowDescribed, console,
-                     &ConsoleWindow::describeClientRow);
-    QObject::connect(&m_link, &chatlink::ChatLink::chatLineArrived, console,
+    QObject::connect(&m_router, &server::ChatRouter::chatLineArrived, console,
                      &ConsoleWindow::appendChatLine);
-    QObject::connect(&m_link, &chatlink::ChatLink::messageArrived, viewer, &MessageViewer::present);
-    QObject::connect(&m_link, &chatlink::ChatLink::messageArrived, console,
+    QObject::connect(&m_router, &server::ChatRouter::messageArrived, viewer,
+                     &MessageViewer::present);
+    QObject::connect(&m_router, &server::ChatRouter::messageArrived, console,
                      &ConsoleWindow::noteMessage);
-    QObject::connect(&m_link, &chatlink::ChatLink::connectionFailed, console,
+    QObject::connect(&m_router, &server::ChatRouter::connectionFailed, console,
                      &ConsoleWindow::reportConnectionFailure);
-    QObject::connect(&m_link, &chatlink::ChatLink::clientDropped, console,
+    QObject::connect(&m_router, &server::ChatRouter::clientDropped, console,
                      &ConsoleWindow::reportClientDropped);
 
     QObject::connect(splash, &SplashWindow::handOverDue, console, &QWidget::show);
@@ -56,21 +54,21 @@ Program::Program(quint16 port, int splashMs)
 
     if (!m_server.start()) {
         // Told once the event loop runs, so that the box comes over the splash.
-        QTimer::singleShot(0, console, [this] { showListening(); });
+        QTimer::singleShot(0, console, [this] { showListeningState(); });
     }
 }
 
-// The windows go in the reverse order of their making, then the chat link; the server's
-// connections go last.
+// The windows go in the reverse order of their making, then the router with its clients, then the
+// server.
 Program::~Program() = default;
 
 void Program::retryListening()
 {
     m_server.start();
-    showListening();
+    showListeningState();
 }
 
-void Program::showListening()
+void Program::showListeningState()
 {
     if (m_server.isListening())
         m_console->showListening();
@@ -85,9 +83,10 @@ int run(quint16 port)
         program.splash().show();
         QApplication::exec();
     });
-    if (!ran)
-        QApplication::exec(); // until the error's box is dismissed
-    return 0;
+    if (ran)
+        return 0;
+    QApplication::exec(); // until the error's box is dismissed
+    return 1;
 }
 
 } // namespace shell

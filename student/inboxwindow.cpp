@@ -1,8 +1,8 @@
 #include "inboxwindow.h"
 
-#include "wording.h"
+#include "messageview.h"
+#include "studentwording.h"
 
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -10,17 +10,12 @@ using namespace Qt::StringLiterals;
 
 namespace student {
 
-namespace wording = uisupport::wording;
-
-InboxWindow::InboxWindow(QWidget *parent) : QWidget(parent), m_messages(new QPlainTextEdit)
+InboxWindow::InboxWindow(QWidget *parent) : QWidget(parent), m_messages(new messages::MessageView)
 {
     setWindowTitle(wording::inboxTitle);
     m_messages->setObjectName(u"messageText"_s);
     m_messages->setAccessibleName(wording::inboxTitle);
     m_messages->setReadOnly(true);
-    m_messages->setTabChangesFocus(true);
-    m_messages->setUndoRedoEnabled(false);
-    m_messages->setMaximumBlockCount(kMaxLines);
     auto *read = new QPushButton(wording::markRead);
     read->setObjectName(u"readButton"_s);
     auto *layout = new QVBoxLayout(this);
@@ -32,9 +27,7 @@ InboxWindow::InboxWindow(QWidget *parent) : QWidget(parent), m_messages(new QPla
 
 void InboxWindow::present(const QString &message)
 {
-    QString lines = message;
-    lines.replace(u"\r\n"_s, u"\n"_s);
-    m_messages->appendPlainText(lines);
+    m_messages->appendMessage(message);
     show();
     raise();
 }
@@ -46,7 +39,7 @@ QString InboxWindow::text() const
 
 void InboxWindow::readClicked()
 {
-    m_messages->clear();
+    m_messages->clearMessages();
     hide();
 }
 

@@ -2,7 +2,9 @@
 
 #include <QWidget>
 
-class QPlainTextEdit;
+namespace messages {
+class MessageView;
+}
 
 namespace student {
 
@@ -13,9 +15,6 @@ class InboxWindow : public QWidget
     Q_OBJECT
 
 public:
-    // So many lines are kept, the oldest dropped, so that a flood cannot grow memory without bound.
-    static constexpr int kMaxLines = 10000;
-
     explicit InboxWindow(QWidget *parent = nullptr);
 
     // Appends the message (CR LF pairs start new lines) and shows the window in front.
@@ -27,7 +26,7 @@ private slots:
     void readClicked();
 
 private:
-    QPlainTextEdit *m_messages;
+    messages::MessageView *m_messages;
 };
 
 } // namespace student

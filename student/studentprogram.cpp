@@ -1,9 +1,10 @@
 #include "studentprogram.h"
 
-#include "chatlink/block.h"
-#include "composerwindow.h"
+#include "block.h"
 #include "inboxwindow.h"
+#include "messagecomposer.h"
 #include "studentwindow.h"
+#include "studentwording.h"
 
 #include <QSettings>
 
@@ -20,15 +21,19 @@ const QString kNicknameKey = u"nickname"_s;
 
 StudentProgram::StudentProgram()
     : m_window(std::make_unique<StudentWindow>(m_link)), m_inbox(std::make_unique<InboxWindow>()),
-      m_composer(std::make_unique<ComposerWindow>(
-          [this](const QString &body) { m_link.sendMessage(m_window->nickname(), body); }))
+      m_composer(std::make_unique<messages::MessageComposer>(
+          [this](const QString &body) { m_link.sendMessage(m_window->nickname(), body); },
+          wording::sendRefused))
 {
+    m_composer->setCaptions({wording::composerTitle, wording::send, wording::sendDescription,
+                             wording::clearMessage, wording::clearDescription,
+                             wording::messageBodyDescription});
     const QSettings settings;
     m_window->setTeacher(settings.value(kHostKey).toString(),
-                         quint16(settings.value(kPortKey, chatlink::kServerPort).toUInt()));
+                         quint16(settings.value(kPortKey, wire::kServerPort).toUInt()));
     m_window->setNickname(settings.value(kNicknameKey).toString());
 
-    using chatlink::TeacherLink;
+    using studentlink::TeacherLink;
     QObject::connect(&m_link, &TeacherLink::stateChanged, m_window.get(),
                      &StudentWindow::showState);
     QObject::connect(&m_link, &TeacherLink::chatLineArrived, m_window.get(),
@@ -37,7 +42,7 @@ StudentProgram::StudentProgram()
     QObject::connect(&m_link, &TeacherLink::messageArrived, m_window.get(),
                      &StudentWindow::noteMessage);
     QObject::connect(m_window.get(), &StudentWindow::composeRequested, m_composer.get(),
-                     &ComposerWindow::openEmpty);
+                     &messages::MessageComposer::openEmpty);
     QObject::connect(m_window.get(), &StudentWindow::teacherChosen,
                      [](const QString &host, quint16 port, const QString &nickname) {
                          QSettings settings;

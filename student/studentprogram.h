@@ -1,12 +1,15 @@
 #pragma once
 
-#include "chatlink/teacherlink.h"
+#include "teacherlink.h"
 
 #include <memory>
 
+namespace messages {
+class MessageComposer;
+}
+
 namespace student {
 
-class ComposerWindow;
 class InboxWindow;
 class StudentWindow;
 
@@ -18,16 +21,16 @@ public:
     StudentProgram();
     ~StudentProgram();
 
-    chatlink::TeacherLink &link() { return m_link; }
+    studentlink::TeacherLink &link() { return m_link; }
     StudentWindow &window() { return *m_window; }
     InboxWindow &inbox() { return *m_inbox; }
-    ComposerWindow &composer() { return *m_composer; }
+    messages::MessageComposer &composer() { return *m_composer; }
 
 private:
-    chatlink::TeacherLink m_link;
+    studentlink::TeacherLink m_link;
     std::unique_ptr<StudentWindow> m_window;
     std::unique_ptr<InboxWindow> m_inbox;
-    std::unique_ptr<ComposerWindow> m_composer;
+    std::unique_ptr<messages::MessageComposer> m_composer;
 };
 
 } // namespace student

@@ -1,10 +1,10 @@
 #include "studentwindow.h"
 
 #include "announcer.h"
-#include "attention.h"
-#include "chatlink/block.h"
+#include "block.h"
 #include "chatlogview.h"
-#include "messagebox.h"
+#include "chatpane.h"
+#include "studentwording.h"
 #include "wording.h"
 
 #include <QGridLayout>
@@ -19,8 +19,6 @@
 using namespace Qt::StringLiterals;
 
 namespace student {
-
-namespace wording = uisupport::wording;
 
 namespace {
 
@@ -42,19 +40,19 @@ QPushButton *button(const QString &caption, const QString &name)
 
 } // namespace
 
-StudentWindow::StudentWindow(chatlink::TeacherLink &link, QWidget *parent)
+StudentWindow::StudentWindow(studentlink::TeacherLink &link, QWidget *parent)
     : QWidget(parent), m_link(link), m_hostField(new QLineEdit), m_portField(new QSpinBox),
       m_nicknameField(new QLineEdit),
       m_connectButton(button(wording::connectToTeacher, u"connectButton"_s)),
       m_leaveButton(button(wording::leaveTeacher, u"leaveButton"_s)),
       m_chatLog(new chatlog::ChatLogView), m_chatEntry(new QLineEdit), m_statusPanel(new QLabel),
-      m_announcer(new uisupport::Announcer(this)), m_attention(new uisupport::Attention(*this))
+      m_chat(new chatlog::ChatPane(*this, *m_chatLog, *m_chatEntry, wording::sendRefused))
 {
     setWindowTitle(wording::studentTitle);
     m_hostField->setObjectName(u"hostField"_s);
     m_portField->setObjectName(u"portField"_s);
     m_portField->setRange(1, 65535);
-    m_portField->setValue(chatlink::kServerPort);
+    m_portField->setValue(wire::kServerPort);
     m_nicknameField->setObjectName(u"nicknameField"_s);
     m_chatLog->setObjectName(u"chatLog"_s);
     m_chatLog->setAccessibleName(wording::chatLogName);
@@ -63,7 +61,6 @@ StudentWindow::StudentWindow(chatlink::TeacherLink &link, QWidget *parent)
     m_statusPanel->setObjectName(u"statusPanel"_s);
     uisupport::reportFocusFirst(*m_hostField);
     uisupport::reportFocusFirst(*m_nicknameField);
-    uisupport::reportFocusFirst(*m_chatEntry);
 
     auto *teacher = new QGridLayout;
     teacher->addWidget(caption(wording::teacherAddress, *m_hostField), 0, 0);
@@ -91,11 +88,11 @@ StudentWindow::StudentWindow(chatlink::TeacherLink &link, QWidget *parent)
     resize(460, 520);
 
     connect(m_connectButton, &QPushButton::clicked, this, &StudentWindow::connectClicked);
-    connect(m_leaveButton, &QPushButton::clicked, &m_link, &chatlink::TeacherLink::leave);
+    connect(m_leaveButton, &QPushButton::clicked, &m_link, &studentlink::TeacherLink::leave);
     connect(sendButton, &QPushButton::clicked, this, &StudentWindow::sendClicked);
     connect(m_chatEntry, &QLineEdit::returnPressed, this, &StudentWindow::sendClicked);
     connect(composeButton, &QPushButton::clicked, this, &StudentWindow::composeRequested);
-    showState(chatlink::LinkState::Idle, chatlink::LinkProblem::None, {}, 0);
+    showState(studentlink::LinkState::Idle, studentlink::LinkProblem::None, {}, 0);
 }
 
 void StudentWindow::setTeacher(const QString &host, quint16 port)
@@ -116,7 +113,7 @@ QString StudentWindow::nickname() const
 
 void StudentWindow::setAttentionRequester(std::function<void(QWidget &)> request)
 {
-    m_attention->setRequester(std::move(request));
+    m_chat->setAttentionRequester(std::move(request));
 }
 
 void StudentWindow::connectClicked()
@@ -129,37 +126,29 @@ void StudentWindow::connectClicked()
 
 void StudentWindow::sendClicked()
 {
-    const QString line = m_chatEntry->text();
-    try {
+    m_chat->sendEntry(nickname(), [this](const QString &line) {
         m_link.sendChatLine(nickname(), line);
-    } catch (const chatlink::SendError &error) {
-        uisupport::messageBox(wording::sendRefusedToStudent(error));
-        return;
-    }
-    m_chatLog->append(nickname() + QLatin1Char(chatlink::kNameSeparator) + line);
-    m_chatEntry->clear();
+        return true;
+    });
 }
 
-void StudentWindow::showState(chatlink::LinkState state, chatlink::LinkProblem problem,
+void StudentWindow::showState(studentlink::LinkState state, studentlink::LinkProblem problem,
                               const QString &reason, int retryInMs)
 {
     m_statusPanel->setText(wording::linkStatus(state, problem, m_link.host(), m_link.port(),
                                                m_link.connectedSince(), reason, retryInMs));
-    m_connectButton->setEnabled(state == chatlink::LinkState::Idle);
-    m_leaveButton->setEnabled(state != chatlink::LinkState::Idle);
+    m_connectButton->setEnabled(state == studentlink::LinkState::Idle);
+    m_leaveButton->setEnabled(state != studentlink::LinkState::Idle);
 }
 
 void StudentWindow::appendChatLine(const QString &line)
 {
-    m_chatLog->append(line);
-    m_announcer->announce(line);
-    m_attention->request();
+    m_chat->lineArrived(line);
 }
 
 void StudentWindow::noteMessage(const QString &message)
 {
-    m_announcer->announce(wording::messageSpoken(message));
-    m_attention->request();
+    m_chat->noteArrival(uisupport::wording::messageSpoken(message));
 }
 
 } // namespace student

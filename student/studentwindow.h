@@ -1,6 +1,6 @@
 #pragma once
 
-#include "chatlink/teacherlink.h"
+#include "teacherlink.h"
 
 #include <QWidget>
 #include <functional>
@@ -11,11 +11,8 @@ class QPushButton;
 class QSpinBox;
 namespace chatlog {
 class ChatLogView;
-}
-namespace uisupport {
-class Announcer;
-class Attention;
-} // namespace uisupport
+class ChatPane;
+} // namespace chatlog
 
 namespace student {
 
@@ -27,7 +24,7 @@ class StudentWindow : public QWidget
     Q_OBJECT
 
 public:
-    explicit StudentWindow(chatlink::TeacherLink &link, QWidget *parent = nullptr);
+    explicit StudentWindow(studentlink::TeacherLink &link, QWidget *parent = nullptr);
 
     void setTeacher(const QString &host, quint16 port);
     void setNickname(const QString &nickname);
@@ -36,8 +33,8 @@ public:
     void setAttentionRequester(std::function<void(QWidget &)> request);
 
 public slots:
-    void showState(chatlink::LinkState state, chatlink::LinkProblem problem, const QString &reason,
-                   int retryInMs);
+    void showState(studentlink::LinkState state, studentlink::LinkProblem problem,
+                   const QString &reason, int retryInMs);
     void appendChatLine(const QString &line);
     // The inbox shows a message; the window speaks it and asks for attention.
     void noteMessage(const QString &message);
@@ -49,12 +46,12 @@ signals:
 
 private slots:
     void connectClicked();
-    // The line as a chat-line block; shown in the log as the teacher sees it, nickname first.
-    // A refused line stays in the entry.
+    // The line as a chat-line block; logged as the teacher sees it, nickname first. A refused
+    // line stays in the entry.
     void sendClicked();
 
 private:
-    chatlink::TeacherLink &m_link;
+    studentlink::TeacherLink &m_link;
     QLineEdit *m_hostField;
     QSpinBox *m_portField;
     QLineEdit *m_nicknameField;
@@ -63,8 +60,7 @@ private:
     chatlog::ChatLogView *m_chatLog;
     QLineEdit *m_chatEntry;
     QLabel *m_statusPanel;
-    uisupport::Announcer *m_announcer;
-    uisupport::Attention *m_attention;
+    chatlog::ChatPane *m_chat;
 };
 
 } // namespace student

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "chatlink/errors.h"
+#include "errors.h"
 #include "messagebox.h"
 #include "wording.h"
 
@@ -16,12 +16,28 @@ template <typename Handler> bool guarded(Handler &&handler) noexcept
     try {
         handler();
         return true;
-    } catch (const chatlink::SendError &e) {
+    } catch (const wire::SendError &e) {
         errorBox(wording::sendRefused(e));
     } catch (const std::exception &e) {
         errorBox(QString::fromUtf8(e.what()));
     } catch (...) {
         errorBox(QString());
+    }
+    return false;
+}
+
+// Words a refused send for the user.
+using RefusalWording = QString (*)(const wire::SendError &);
+
+// Runs a send; when it is refused, shows why in the standard error box, worded by `word`, and
+// returns false. Any other error goes on to the guard.
+template <typename Send> bool refusable(Send &&send, RefusalWording word)
+{
+    try {
+        send();
+        return true;
+    } catch (const wire::SendError &e) {
+        errorBox(word(e));
     }
     return false;
 }

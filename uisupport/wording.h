@@ -1,10 +1,10 @@
 #pragma once
 
-// Every text the windows show the operator or tell a screen reader, apart from the captions of
-// the window layouts, in one place. The chat link reports values; they are worded here.
+// Every text the console's windows show the operator or tell a screen reader, apart from the
+// captions of the window layouts, and what both programs' shared widgets say, in one place. The
+// server and the wire report values; they are worded here.
 
-#include "chatlink/errors.h"
-#include "chatlink/teacherlink.h"
+#include "errors.h"
 
 #include <QDateTime>
 #include <QString>
@@ -22,7 +22,9 @@ inline const QString noClientConnected = u"연결된 접속자가 없습니다 "
 QString clientDropped(const QString &address);
 QString browserNotOpened(const QString &address);
 QString portNotOpened(quint16 port, const QString &reason);
-QString sendRefused(const chatlink::SendError &error);
+QString sendRefused(const wire::SendError &error);
+// A socket error that ended a client's connection, with the socket layer's reason.
+QString socketError(int code, const QString &reason);
 
 // The console.
 inline const QString versionPanel = u"Halcyra V.10"_s;
@@ -46,26 +48,5 @@ QString linesDropped(qsizetype dropped, qsizetype kept);
 // came after it.
 QString messageSpoken(const QString &message);
 QString burstSpoken(const QString &first, qsizetype more);
-
-// The student program.
-inline const QString studentTitle = u"Halcyra 학생"_s;
-inline const QString teacherAddress = u"선생님 PC"_s;
-inline const QString teacherPort = u"포트"_s;
-inline const QString nickname = u"닉네임"_s;
-inline const QString connectToTeacher = u"접속"_s;
-inline const QString leaveTeacher = u"접속 끊기"_s;
-inline const QString send = u"보내기"_s;
-inline const QString writeMessage = u"메시지"_s;
-inline const QString chatLogName = u"채팅 기록"_s;
-inline const QString chatEntryName = u"채팅 입력"_s;
-inline const QString inboxTitle = u"받은 메시지"_s;
-inline const QString markRead = u"읽음"_s;
-inline const QString composerTitle = u"메시지 쓰기"_s;
-inline const QString messageBodyName = u"보낼 메시지"_s;
-// Where the student's connection stands, for the status bar.
-QString linkStatus(chatlink::LinkState state, chatlink::LinkProblem problem, const QString &host,
-                   quint16 port, const QDateTime &since, const QString &reason, int retryInMs);
-// A refused line or message, saying how much too long it is.
-QString sendRefusedToStudent(const chatlink::SendError &error);
 
 } // namespace uisupport::wording

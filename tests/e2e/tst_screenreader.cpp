@@ -2,7 +2,7 @@
 // on a virtual display. The keys are pressed through the X server, as the operator presses them,
 // and what Orca says is read from its debug log.
 
-#include "chatlink/cp949.h"
+#include "cp949.h"
 #include "desktop.h"
 #include "rawclient.h"
 
@@ -17,7 +17,7 @@ namespace {
 // A block as a client sends it: the text in code page 949, zero-filled.
 QByteArray block(const QString &text)
 {
-    return filledBlock(chatlink::toCp949(text));
+    return filledBlock(wire::toCp949(text));
 }
 
 } // namespace

@@ -1,12 +1,11 @@
 #!/bin/sh
-# Builds the two Debian packages from a release build of its own, as the README's package command
-# does. Each must hold its programs, manual pages, menu entry and icon, no file of the other's (so
+# Builds the two Debian packages from the build the tests run in, with the target the README's
+# package command builds. Each must hold its programs, manual pages, menu entry and icon, no file of the other's (so
 # both install side by side) and the run-time dependencies shlibdeps cannot see; then lintian
 # checks both: any error or warning fails.
-# Usage: lintian.sh SOURCE-FOLDER BUILD-FOLDER
+# Usage: lintian.sh BUILD-FOLDER
 set -eu
-source=$1 build=$2
-cmake -S "$source" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+build=$1
 rm -f "$build"/*.deb
 cmake --build "$build" --target deb
 arch=$(dpkg --print-architecture)

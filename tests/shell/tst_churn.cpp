@@ -1,6 +1,6 @@
 // The whole program: start-up, and clients coming and going while the operator's boxes are open.
 
-#include "chatlink/block.h"
+#include "block.h"
 #include "guard.h"
 #include "testprogram.h"
 
@@ -155,7 +155,7 @@ void TestChurn::soak()
     clock.start();
     qint64 holdUntil = 0;
     m_boxes->holdWhile = [&] { return clock.elapsed() < holdUntil; };
-    QListWidget &list = m_program->clientList();
+    QListView &list = m_program->clientList();
 
     // Each tick is one action, so clients come, talk and go while boxes are open (and the
     // operator's clicks then reach no blocked window).
@@ -176,7 +176,7 @@ void TestChurn::soak()
         }
         const auto pick = qsizetype(random.bounded(int(clients.size())));
         const std::shared_ptr<RawClient> client = clients[size_t(pick)];
-        const auto cut = qsizetype(random.bounded(1, int(chatlink::kBlockSize)));
+        const auto cut = qsizetype(random.bounded(1, int(wire::kBlockSize)));
         if (action < 30) {
             client->send(filledBlock(text));
         } else if (action < 38) {
@@ -203,9 +203,9 @@ void TestChurn::soak()
             holdUntil = clock.elapsed() + random.bounded(50, 400);
         } else {
             // The operator: click a row (or none) and send a line, to one or all, or a message.
-            if (const int row = int(random.bounded(-1, list.count())); row >= 0)
+            if (const int row = int(random.bounded(-1, list.model()->rowCount())); row >= 0)
                 QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
-                                  list.visualItemRect(list.item(row)).center());
+                                  list.visualRect(list.model()->index(row, 0)).center());
             m_program->chatEntry().setText(QString::fromLatin1(text));
             QTest::mouseClick(action < 82 ? &m_program->directMode() : &m_program->fullSendMode(),
                               Qt::LeftButton);
@@ -227,7 +227,7 @@ void TestChurn::soak()
     // Everybody leaves; every row goes with its client; a new client is served.
     for (const auto &client : std::exchange(clients, {}))
         random.bounded(2) ? client->reset() : client->close();
-    QTRY_COMPARE_WITH_TIMEOUT(list.count(), 0, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(list.model()->rowCount(), 0, 10000);
     QTRY_COMPARE(uisupport::openBoxCount(), 0);
     auto late = connectListed();
     QVERIFY(late);
@@ -265,7 +265,7 @@ void TestChurn::handOver()
         return false;
     };
     RawClient client(m_program->program.server().serverPort());
-    QTRY_COMPARE_WITH_TIMEOUT(m_program->clientList().count(), 1, 8000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_program->clientList().model()->rowCount(), 1, 8000);
     QVERIFY(*shownAfter >= 4000ms);
     QCOMPARE(typed, u"a"_s);
 }

@@ -1,7 +1,7 @@
 // The student's program and the teacher's, together on loopback, driven through their windows.
 
-#include "composerwindow.h"
 #include "inboxwindow.h"
+#include "messagecomposer.h"
 #include "studentprogram.h"
 #include "studentwindow.h"
 #include "testprogram.h"
@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QSpinBox>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -31,6 +32,8 @@ private slots:
     void theServerLeavesAndComesBack();
     void failuresAreToldAtOnce_data();
     void failuresAreToldAtOnce();
+    void anAttemptIsGivenUp();
+    void theInboxIsBounded();
     void garbageCostsNothing();
 
 private:
@@ -84,7 +87,7 @@ bool TestStudent::joinTeacher()
 {
     m_teacher = std::make_unique<TestProgram>();
     join(u"127.0.0.1"_s, m_teacher->program.server().serverPort());
-    return QTest::qWaitFor([&] { return m_teacher->clientList().count() == 1; });
+    return QTest::qWaitFor([&] { return m_teacher->clientList().model()->rowCount() == 1; });
 }
 
 void TestStudent::chatAndMessagesBothWays()
@@ -106,7 +109,7 @@ void TestStudent::chatAndMessagesBothWays()
     QVERIFY(QTest::qWaitForWindowActive(&m_teacher->console()));
     QTest::mouseClick(
         m_teacher->clientList().viewport(), Qt::LeftButton, {},
-        m_teacher->clientList().visualItemRect(m_teacher->clientList().item(0)).center());
+        m_teacher->clientList().visualRect(m_teacher->clientList().model()->index(0, 0)).center());
     QTest::mouseClick(&m_teacher->directMode(), Qt::LeftButton);
     type(m_teacher->nicknameField(), u"선생님"_s);
     type(m_teacher->chatEntry(), u"반가워요"_s);
@@ -172,6 +175,16 @@ void TestStudent::aLineTooLongIsRefused()
     type(entry, u"짧게"_s);
     QTest::keyClick(&entry, Qt::Key_Return);
     QTRY_COMPARE(m_teacher->chatLog().toPlainText(), u"학생:짧게"_s);
+    // A message too long stays in the composer as typed.
+    QTest::mouseClick(&control<QPushButton>(window(), "composeButton"), Qt::LeftButton);
+    auto &body = control<QPlainTextEdit>(m_student->composer(), "messageBody");
+    QApplication::clipboard()->setText(line);
+    QTest::keyClick(&body, Qt::Key_V, Qt::ControlModifier);
+    QTest::mouseClick(&control<QPushButton>(m_student->composer(), "sendButton"), Qt::LeftButton);
+    QTRY_COMPARE(m_teacher->boxes.texts.last(),
+                 u"8바이트 너무 깁니다 (최대 100바이트, 한글은 한 글자에 2바이트)"_s);
+    QCOMPARE(body.toPlainText(), line);
+    QVERIFY(m_student->composer().isVisible());
 }
 
 void TestStudent::theServerLeavesAndComesBack()
@@ -180,15 +193,19 @@ void TestStudent::theServerLeavesAndComesBack()
     const quint16 port = m_teacher->program.server().serverPort();
     m_teacher.reset();
     QTRY_COMPARE(status(), u"선생님 서버가 연결을 끊었습니다 · 1초 뒤 다시 접속합니다"_s);
-    // Tried again on its own until the teacher's program is back.
-    QTRY_VERIFY_WITH_TIMEOUT(status().startsWith(u"접속 거부: "_s), 5000);
+    // Tried again on its own, each time after twice the pause, until the teacher's program is
+    // back.
+    for (const QString &pause : {u"2초"_s, u"4초"_s})
+        QTRY_VERIFY_WITH_TIMEOUT(status().startsWith(u"접속 거부: "_s) &&
+                                     status().endsWith(u" · %1 뒤 다시 접속합니다"_s.arg(pause)),
+                                 5000);
     m_teacher = std::make_unique<TestProgram>(0, port);
-    QTRY_COMPARE_WITH_TIMEOUT(m_teacher->clientList().count(), 1, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_teacher->clientList().model()->rowCount(), 1, 20000);
     QVERIFY2(status().startsWith(u"127.0.0.1:%1에 접속함"_s.arg(port)), qPrintable(status()));
     // Leaving stops it.
     QTest::mouseClick(&control<QPushButton>(window(), "leaveButton"), Qt::LeftButton);
     QCOMPARE(status(), u"접속하지 않음"_s);
-    QTRY_COMPARE(m_teacher->clientList().count(), 0);
+    QTRY_COMPARE(m_teacher->clientList().model()->rowCount(), 0);
 }
 
 void TestStudent::failuresAreToldAtOnce_data()
@@ -215,6 +232,39 @@ void TestStudent::failuresAreToldAtOnce()
     // Well before the connection's own time-out, and not tried again.
     QTRY_COMPARE_WITH_TIMEOUT(status(), told.arg(port), 2000);
     QVERIFY(control<QPushButton>(window(), "connectButton").isEnabled());
+}
+
+void TestStudent::anAttemptIsGivenUp()
+{
+    // A server whose backlog is full drops the connection's handshake: no answer ever comes.
+    QTcpServer silent;
+    silent.setListenBacklogSize(0);
+    QVERIFY(silent.listen(QHostAddress::LocalHost));
+    silent.pauseAccepting();
+    QTcpSocket queued;
+    queued.connectToHost(QHostAddress::LocalHost, silent.serverPort());
+    QVERIFY(queued.waitForConnected(2000));
+    join(u"127.0.0.1"_s, silent.serverPort());
+    QTRY_COMPARE_WITH_TIMEOUT(
+        status(),
+        u"시간 초과: 127.0.0.1:%1이(가) 5초 안에 응답하지 않았습니다"_s.arg(silent.serverPort()),
+        8000);
+    QVERIFY(control<QPushButton>(window(), "connectButton").isEnabled());
+}
+
+void TestStudent::theInboxIsBounded()
+{
+    // One line more than it keeps: the oldest goes, and the first line says so.
+    student::InboxWindow &inbox = m_student->inbox();
+    QString lines;
+    for (int i = 0; i < 10'001; ++i)
+        lines += u"%1\r\n"_s.arg(i);
+    inbox.present(lines.chopped(2));
+    const QStringList kept = inbox.text().split(u'\n');
+    QCOMPARE(kept.size(), 10'001);
+    QCOMPARE(kept.first(), u"(앞의 1줄은 10000줄 보관 한도를 넘어 지웠습니다)"_s);
+    QCOMPARE(kept.at(1), u"1"_s);
+    QCOMPARE(kept.last(), u"10000"_s);
 }
 
 void TestStudent::garbageCostsNothing()

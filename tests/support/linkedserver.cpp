@@ -1,29 +1,39 @@
 #include "linkedserver.h"
 
 using namespace Qt::StringLiterals;
-using chatlink::ChatLink;
+using server::ChatRouter;
 
 LinkedServer::LinkedServer()
 {
     server.start();
-    QObject::connect(&link, &ChatLink::clientArrived,
-                     [this](chatlink::ClientId id, const QString &address) {
+    QObject::connect(&router, &ChatRouter::clientArrived,
+                     [this](server::ClientId id, const QString &address) {
                          notices.append(u"connected: "_s + address);
-                         holdConfirmations ? unconfirmed.append(id) : link.listClient(id);
+                         holdConfirmations ? unconfirmed.append(id) : clients().confirm(id);
                      });
-    QObject::connect(&link, &ChatLink::rowAppended,
-                     [this](const QString &row) { rows.append(row); });
-    QObject::connect(&link, &ChatLink::rowRemoved, [this](int row) { rows.removeAt(row); });
-    QObject::connect(&link, &ChatLink::chatLineArrived,
+    QObject::connect(&router, &ChatRouter::chatLineArrived,
                      [this](const QString &line) { chatLines.append(line); });
-    QObject::connect(&link, &ChatLink::messageArrived,
+    QObject::connect(&router, &ChatRouter::messageArrived,
                      [this](const QString &message) { messages.append(message); });
-    QObject::connect(&link, &ChatLink::connectionFailed,
-                     [this](chatlink::ConnectionFailure failure, const QString &text) {
-                         failure == chatlink::ConnectionFailure::NetworkSetup
+    QObject::connect(&router, &ChatRouter::connectionFailed,
+                     [this](server::ConnectionFailure failure, int code, const QString &reason) {
+                         failure == server::ConnectionFailure::NetworkSetup
                              ? notices.append(u"network setup"_s)
-                             : errors.append(text);
+                             : errors.append(u"%1 %2"_s.arg(code).arg(reason));
                      });
-    QObject::connect(&link, &ChatLink::clientDropped,
+    QObject::connect(&router, &ChatRouter::clientDropped,
                      [this](const QString &address) { notices.append(u"dropped: "_s + address); });
+}
+
+QStringList LinkedServer::rows()
+{
+    QStringList addresses;
+    for (int row = 0; row < clients().rowCount(); ++row)
+        addresses.append(clients().index(row).data().toString());
+    return addresses;
+}
+
+server::ClientConnection &LinkedServer::rowClient(int row)
+{
+    return clients().connection(server::ClientModel::idAt(clients().index(row)));
 }

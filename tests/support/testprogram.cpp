@@ -63,7 +63,8 @@ TestProgram::TestProgram(int splashMs, quint16 port) : program(port, splashMs)
 
 std::unique_ptr<RawClient> TestProgram::connectListed()
 {
-    return ::connectListed(program.server().serverPort(), [this] { return clientList().count(); });
+    return ::connectListed(program.server().serverPort(),
+                           [this] { return clientList().model()->rowCount(); });
 }
 
 void clickThroughWindow(QWidget &widget, Qt::MouseButton button, Qt::KeyboardModifiers modifiers,

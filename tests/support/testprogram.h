@@ -10,7 +10,7 @@
 
 #include <QLineEdit>
 #include <QList>
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -71,7 +71,7 @@ struct TestProgram
     chatlog::ChatLogView &chatLog() { return control<chatlog::ChatLogView>(console(), "chatLog"); }
     QLineEdit &chatEntry() { return control<QLineEdit>(console(), "chatEntry"); }
     QPushButton &sendButton() { return control<QPushButton>(console(), "sendButton"); }
-    QListWidget &clientList() { return control<QListWidget>(console(), "clientList"); }
+    QListView &clientList() { return control<QListView>(console(), "clientList"); }
     QRadioButton &directMode() { return control<QRadioButton>(console(), "directMode"); }
     QRadioButton &fullSendMode() { return control<QRadioButton>(console(), "fullSendMode"); }
     QLineEdit &nicknameField() { return control<QLineEdit>(console(), "nicknameField"); }
