@@ -130,8 +130,7 @@ void TestServer::endingsAreHandled_data()
                                   u"10054 An existing connection was forcibly closed by the "
                                   u"remote host."_s};
 #else
-    QTest::newRow("reset") << u"reset"_s
-                           << QStringList{u"104 Connection reset by peer"_s};
+    QTest::newRow("reset") << u"reset"_s << QStringList{u"104 Connection reset by peer"_s};
 #endif
     QTest::newRow("stops reading") << u"stall"_s << QStringList{u"dropped: 127.0.0.1"_s};
     QTest::newRow("aborted by the server") << u"abort"_s << QStringList();
@@ -169,7 +168,7 @@ void TestServer::endingsAreHandled()
             ++sent;
         QByteArray received;
         std::thread reader([&] { received = leaver.receive(sent * block.size()); });
-        QTest::qWaitFor([&] { return connection->queuedBytes() == 0; });
+        QVERIFY(QTest::qWaitFor([&] { return connection->queuedBytes() == 0; }));
         reader.join();
         QCOMPARE(received, block.repeated(sent));
         while (sent++ < 100'000 && connection->send(block) > 0)
