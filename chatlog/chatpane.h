@@ -37,7 +37,7 @@ public:
     void sendEntry(const QString &name, const Send &send);
     // A chat line from the other side.
     void lineArrived(const QString &line);
-    // Anything else that arrived: spoken as given.
+    // Anything else that arrived: spoken as given, and the user drawn to the window.
     void noteArrival(const QString &spoken);
     // Replaces how the desktop is asked to draw the user to the window (tests put a stand-in
     // here).

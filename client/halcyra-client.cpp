@@ -143,9 +143,16 @@ private:
             const wire::Block block = wire::buildBlock(text);
             m_socket.write(block.data(), block.size());
         } catch (const wire::SendError &error) {
-            notice(error.failure() == wire::SendFailure::TooLong
-                       ? u"not sent: longer than %1 bytes in code page 949"_s.arg(wire::kBlockSize)
-                       : u"not sent: it holds a control character"_s);
+            switch (error.failure()) {
+            case wire::SendFailure::TooLong:
+                notice(u"not sent: longer than %1 bytes in code page 949"_s.arg(wire::kBlockSize));
+                break;
+            case wire::SendFailure::Unencodable:
+                notice(u"not sent: code page 949 has no "_s + error.characters());
+                break;
+            default:
+                notice(u"not sent: it holds a control character"_s);
+            }
         }
     }
 

@@ -115,17 +115,19 @@ ConsoleWindow::ConsoleWindow(server::ChatRouter &router, QWidget *parent)
     m_chat = new chatlog::ChatPane(*this, *m_ui->chatLog, *m_ui->chatEntry, wording::sendRefused);
     listClients();
 
+    // Panels of fixed widths; the last, the time, takes the rest of the bar.
     const auto addPanel = [this](const QString &name, int width) {
         auto *panel = new QLabel(m_ui->statusBar);
         panel->setObjectName(name);
-        panel->setFixedWidth(width);
-        m_ui->statusBar->addWidget(panel);
+        if (width > 0)
+            panel->setFixedWidth(width);
+        m_ui->statusBar->addWidget(panel, width > 0 ? 0 : 1);
         return panel;
     };
     m_versionPanel = addPanel(u"versionPanel"_s, 170);
     m_versionPanel->setText(wording::versionPanel);
     m_datePanel = addPanel(u"datePanel"_s, 100);
-    m_timePanel = addPanel(u"timePanel"_s, 50);
+    m_timePanel = addPanel(u"timePanel"_s, 0);
     // In the version panel's place while the server does not listen.
     m_notListeningPanel = new QLabel(m_ui->statusBar);
     m_notListeningPanel->setObjectName(u"notListeningPanel"_s);

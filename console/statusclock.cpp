@@ -39,7 +39,7 @@ QString withoutTimeZone(const QString &format)
 
 ClockTexts clockTexts(const QDateTime &now, const QLocale &locale)
 {
-    // The panel is 50 pixels wide: hours, minutes and seconds, not the zone's name.
+    // Hours, minutes and seconds in the locale's long format, without the zone's name.
     return {locale.toString(now.date(), QLocale::ShortFormat),
             locale.toString(now.time(), withoutTimeZone(locale.timeFormat(QLocale::LongFormat)))};
 }

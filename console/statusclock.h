@@ -12,6 +12,6 @@ struct ClockTexts
     QString time; // the system's long time format, without the time zone
 };
 
-ClockTexts clockTexts(const QDateTime &now, const QLocale &locale = QLocale::system());
+ClockTexts clockTexts(const QDateTime &now, const QLocale &locale = QLocale());
 
 } // namespace console

@@ -3,6 +3,7 @@
 #include "chatlog.h"
 #include "wording.h"
 
+#include <QScopeGuard>
 #include <QTextBlock>
 #include <QTextCursor>
 
@@ -22,6 +23,11 @@ void MessageView::appendMessage(const QString &message)
     QString lines = message;
     lines.replace(u"\r\n"_s, u"\n"_s);
     appendPlainText(lines);
+    // The caret goes to the message's first line, so that a screen reader reads it from there.
+    const auto showFirstLine = qScopeGuard([this, count = int(lines.count(u'\n')) + 1] {
+        const int first = qMax(blockCount() - count, m_droppedLines > 0 ? 1 : 0);
+        setTextCursor(QTextCursor(document()->findBlockByNumber(first)));
+    });
 
     // Once lines have been dropped, the first line says how many.
     const int notice = m_droppedLines > 0 ? 1 : 0;

@@ -4,9 +4,9 @@
 
 namespace messages {
 
-// Shows messages one after another: CR LF pairs in a message start new lines. It
-// keeps the newest chatlog::kKeptLines lines; once older ones have gone, its first line says how
-// many.
+// Shows messages one after another: CR LF pairs in a message start new lines, and the caret
+// waits at the start of the newest. It keeps the newest chatlog::kKeptLines lines; once older
+// ones have gone, its first line says how many.
 class MessageView : public QPlainTextEdit
 {
     Q_OBJECT

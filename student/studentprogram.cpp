@@ -6,6 +6,7 @@
 #include "studentwindow.h"
 #include "studentwording.h"
 
+#include <QCoreApplication>
 #include <QSettings>
 
 using namespace Qt::StringLiterals;
@@ -41,6 +42,12 @@ StudentProgram::StudentProgram()
     QObject::connect(&m_link, &TeacherLink::messageArrived, m_inbox.get(), &InboxWindow::present);
     QObject::connect(&m_link, &TeacherLink::messageArrived, m_window.get(),
                      &StudentWindow::noteMessage);
+    // Closing the main window ends the program, whatever other window is open: quitting closes
+    // them all.
+    QObject::connect(m_window.get(), &StudentWindow::closing, [this] {
+        m_link.leave();
+        QCoreApplication::quit();
+    });
     QObject::connect(m_window.get(), &StudentWindow::composeRequested, m_composer.get(),
                      &messages::MessageComposer::openEmpty);
     QObject::connect(m_window.get(), &StudentWindow::teacherChosen,

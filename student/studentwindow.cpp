@@ -7,6 +7,7 @@
 #include "studentwording.h"
 #include "wording.h"
 
+#include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -19,6 +20,35 @@
 using namespace Qt::StringLiterals;
 
 namespace student {
+
+// Where the connection stands, in the status bar. It never widens the window: a text too long
+// for it is shown cut short, and given whole as the tooltip and to screen readers.
+class StatusLabel : public QLabel
+{
+public:
+    void setStatus(const QString &status)
+    {
+        m_status = status;
+        setToolTip(status);
+        setAccessibleName(status);
+        fit();
+    }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override
+    {
+        QLabel::resizeEvent(event);
+        fit();
+    }
+
+private:
+    void fit()
+    {
+        setText(fontMetrics().elidedText(m_status, Qt::ElideRight, contentsRect().width()));
+    }
+
+    QString m_status;
+};
 
 namespace {
 
@@ -45,10 +75,13 @@ StudentWindow::StudentWindow(studentlink::TeacherLink &link, QWidget *parent)
       m_nicknameField(new QLineEdit),
       m_connectButton(button(wording::connectToTeacher, u"connectButton"_s)),
       m_leaveButton(button(wording::leaveTeacher, u"leaveButton"_s)),
-      m_chatLog(new chatlog::ChatLogView), m_chatEntry(new QLineEdit), m_statusPanel(new QLabel),
+      m_chatLog(new chatlog::ChatLogView), m_chatEntry(new QLineEdit),
+      m_statusPanel(new StatusLabel), m_statusAnnouncer(new uisupport::Announcer(this)),
       m_chat(new chatlog::ChatPane(*this, *m_chatLog, *m_chatEntry, wording::sendRefused))
 {
     setWindowTitle(wording::studentTitle);
+    // Of its own, so that the connection's news never merge into a summary of chat lines.
+    m_statusAnnouncer->setObjectName(u"statusAnnouncer"_s);
     m_hostField->setObjectName(u"hostField"_s);
     m_portField->setObjectName(u"portField"_s);
     m_portField->setRange(1, 65535);
@@ -135,10 +168,21 @@ void StudentWindow::sendClicked()
 void StudentWindow::showState(studentlink::LinkState state, studentlink::LinkProblem problem,
                               const QString &reason, int retryInMs)
 {
-    m_statusPanel->setText(wording::linkStatus(state, problem, m_link.host(), m_link.port(),
-                                               m_link.connectedSince(), reason, retryInMs));
+    const QString status = wording::linkStatus(state, problem, m_link.host(), m_link.port(),
+                                               m_link.connectedSince(), reason, retryInMs);
+    m_statusPanel->setStatus(status);
+    // A label's new text is not announced: the student hears without looking for it that the
+    // connection is made, and why it is not.
+    if (state == studentlink::LinkState::Connected || problem != studentlink::LinkProblem::None)
+        m_statusAnnouncer->announce(status);
     m_connectButton->setEnabled(state == studentlink::LinkState::Idle);
     m_leaveButton->setEnabled(state != studentlink::LinkState::Idle);
+}
+
+void StudentWindow::closeEvent(QCloseEvent *event)
+{
+    emit closing();
+    QWidget::closeEvent(event);
 }
 
 void StudentWindow::appendChatLine(const QString &line)

@@ -5,16 +5,20 @@
 #include <QWidget>
 #include <functional>
 
-class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
+namespace uisupport {
+class Announcer;
+}
 namespace chatlog {
 class ChatLogView;
 class ChatPane;
 } // namespace chatlog
 
 namespace student {
+
+class StatusLabel;
 
 // The student's window: where the teacher's server is, the nickname, the chat log and entry, and
 // a status bar that says where the connection stands. It sends through the link it is given;
@@ -43,6 +47,11 @@ signals:
     // "접속" was clicked: the link connects to these, and the owner remembers them.
     void teacherChosen(const QString &host, quint16 port, const QString &nickname);
     void composeRequested();
+    // The window is being closed: the program ends with it.
+    void closing();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
 
 private slots:
     void connectClicked();
@@ -59,7 +68,8 @@ private:
     QPushButton *m_leaveButton;
     chatlog::ChatLogView *m_chatLog;
     QLineEdit *m_chatEntry;
-    QLabel *m_statusPanel;
+    StatusLabel *m_statusPanel;
+    uisupport::Announcer *m_statusAnnouncer;
     chatlog::ChatPane *m_chat;
 };
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QInputMethod>
 #include <QList>
 #include <QMessageBox>
 #include <QPointer>
@@ -90,6 +91,9 @@ void showBox(QMessageBox::Icon icon, const QString &text, const QObject *context
             dismissed();
         return;
     }
+    // A syllable the input method is still composing goes into its field now: once the box has
+    // the focus, the field is blocked, and the input method's commit would be lost.
+    QGuiApplication::inputMethod()->commit();
     auto *box =
         new QMessageBox(icon, QGuiApplication::applicationDisplayName(), text, QMessageBox::Ok);
     box->setAttribute(Qt::WA_DeleteOnClose);

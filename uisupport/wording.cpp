@@ -29,6 +29,9 @@ QString sendRefused(const wire::SendError &error)
         return u"접속되어 있지 않습니다"_s;
     case wire::SendFailure::ControlCharacter:
         return u"보낼 수 없는 제어 문자가 있습니다"_s;
+    case wire::SendFailure::Unencodable:
+        return u"보낼 수 없는 문자가 있습니다 (코드 페이지 949에 없는 문자): %1"_s.arg(
+            error.characters());
     case wire::SendFailure::TooLong:
         return u"메시지가 너무 깁니다 (최대 %1바이트)"_s.arg(wire::kBlockSize);
     }

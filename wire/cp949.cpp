@@ -64,6 +64,26 @@ QByteArray toCp949(QStringView text)
     return out;
 }
 
+QString unencodable(QStringView text)
+{
+    const auto &table = encodingTable();
+    QString found;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i].unicode();
+        qsizetype length = 1;
+        if (QChar::isHighSurrogate(unit) && i + 1 < text.size() &&
+            QChar::isLowSurrogate(text[i + 1].unicode()))
+            length = 2; // beyond the table's plane
+        else if (unit < 0x80 || table[unit] != 0)
+            continue;
+        const QStringView character = text.sliced(i, length);
+        if (!found.contains(character))
+            found.append(character);
+        i += length - 1;
+    }
+    return found;
+}
+
 QString fromCp949(QByteArrayView bytes)
 {
     QString out;

@@ -16,6 +16,13 @@ SendError SendError::tooLong(qsizetype textSize)
     return error;
 }
 
+SendError SendError::unencodable(const QString &characters)
+{
+    SendError error(SendFailure::Unencodable);
+    error.m_characters = characters;
+    return error;
+}
+
 const char *SendError::what() const noexcept
 {
     switch (m_failure) {
@@ -25,6 +32,8 @@ const char *SendError::what() const noexcept
         return "not connected";
     case SendFailure::ControlCharacter:
         return "control character in the text";
+    case SendFailure::Unencodable:
+        return "character that code page 949 cannot hold";
     case SendFailure::TooLong:
         return "text longer than a block";
     }

@@ -15,6 +15,7 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -32,12 +33,15 @@ private slots:
     void theServerLeavesAndComesBack();
     void failuresAreToldAtOnce_data();
     void failuresAreToldAtOnce();
+    void closingTheWindowEndsTheProgram();
     void anAttemptIsGivenUp();
     void theInboxIsBounded();
     void garbageCostsNothing();
 
 private:
-    QString status() { return control<QLabel>(window(), "statusPanel").text(); }
+    // Whole, as screen readers and the tooltip give it.
+    QString status() { return control<QLabel>(window(), "statusPanel").accessibleName(); }
+    QString spoken() { return control<QWidget>(window(), "statusAnnouncer").accessibleName(); }
     student::StudentWindow &window() { return m_student->window(); }
     // Fills in the teacher's address and the nickname, and clicks "접속".
     void join(const QString &host, quint16 port, const QString &nickname = u"학생"_s);
@@ -169,6 +173,16 @@ void TestStudent::aLineTooLongIsRefused()
     QTRY_COMPARE(m_teacher->boxes.texts.last(),
                  u"8바이트 너무 깁니다 (최대 100바이트, 한글은 한 글자에 2바이트)"_s);
     QCOMPARE(entry.text(), line);
+    // Nor does a line with a character that code page 949 has not.
+    QTRY_COMPARE(m_teacher->boxes.visible(), 0);
+    const QString emoji = u"이모지 😀 test"_s;
+    QApplication::clipboard()->setText(emoji);
+    entry.clear();
+    QTest::keyClick(&entry, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(&entry, Qt::Key_Return);
+    QTRY_COMPARE(m_teacher->boxes.texts.last(),
+                 u"보낼 수 없는 문자가 있습니다 (코드 페이지 949에 없는 문자): 😀"_s);
+    QCOMPARE(entry.text(), emoji);
     // Nothing went out: the next line is the first the teacher gets.
     QTRY_COMPARE(m_teacher->boxes.visible(), 0);
     entry.clear();
@@ -193,6 +207,7 @@ void TestStudent::theServerLeavesAndComesBack()
     const quint16 port = m_teacher->program.server().serverPort();
     m_teacher.reset();
     QTRY_COMPARE(status(), u"선생님 서버가 연결을 끊었습니다 · 1초 뒤 다시 접속합니다"_s);
+    QTRY_COMPARE(spoken(), status());
     // Tried again on its own, each time after twice the pause, until the teacher's program is
     // back.
     for (const QString &pause : {u"2초"_s, u"4초"_s})
@@ -202,6 +217,7 @@ void TestStudent::theServerLeavesAndComesBack()
     m_teacher = std::make_unique<TestProgram>(0, port);
     QTRY_COMPARE_WITH_TIMEOUT(m_teacher->clientList().model()->rowCount(), 1, 20000);
     QVERIFY2(status().startsWith(u"127.0.0.1:%1에 접속함"_s.arg(port)), qPrintable(status()));
+    QTRY_COMPARE(spoken(), status());
     // Leaving stops it.
     QTest::mouseClick(&control<QPushButton>(window(), "leaveButton"), Qt::LeftButton);
     QCOMPARE(status(), u"접속하지 않음"_s);
@@ -228,10 +244,33 @@ void TestStudent::failuresAreToldAtOnce()
     QVERIFY(closed.listen(QHostAddress::LocalHost));
     const quint16 port = closed.serverPort();
     closed.close();
+    const QSize size = window().size();
     join(host, port);
-    // Well before the connection's own time-out, and not tried again.
+    // Well before the connection's own time-out, and not tried again; spoken, and cut short on
+    // screen rather than widening the window.
     QTRY_COMPARE_WITH_TIMEOUT(status(), told.arg(port), 2000);
+    QTRY_COMPARE(spoken(), status());
+    auto &panel = control<QLabel>(window(), "statusPanel");
+    QCOMPARE(panel.toolTip(), status());
+    QCOMPARE(window().size(), size);
     QVERIFY(control<QPushButton>(window(), "connectButton").isEnabled());
+}
+
+void TestStudent::closingTheWindowEndsTheProgram()
+{
+    // With its other two windows open, and connected: they close, and so does the connection.
+    QVERIFY(joinTeacher());
+    QTest::mouseClick(&control<QPushButton>(window(), "composeButton"), Qt::LeftButton);
+    m_student->inbox().present(u"선생님:hi"_s);
+    QVERIFY(m_student->inbox().isVisible() && m_student->composer().isVisible());
+    QTimer::singleShot(0, &window(), [this] { window().close(); });
+    QTimer hung;
+    hung.callOnTimeout([] { QCoreApplication::exit(1); });
+    hung.start(5000);
+    QCOMPARE(QCoreApplication::exec(), 0);
+    hung.stop();
+    QVERIFY(!m_student->inbox().isVisible() && !m_student->composer().isVisible());
+    QTRY_COMPARE(m_teacher->clientList().model()->rowCount(), 0);
 }
 
 void TestStudent::anAttemptIsGivenUp()
