@@ -5,6 +5,7 @@
 #include "emptyonclick.h"
 #include "fixedwindow.h"
 #include "guard.h"
+#include "hostaddresses.h"
 #include "statusclock.h"
 #include "ui_consolewindow.h"
 #include "websearch.h"
@@ -19,6 +20,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
 
@@ -29,6 +31,7 @@ namespace {
 
 constexpr QPoint kFramePosition(196, 67);
 constexpr int kClockIntervalMs = 1000;
+constexpr int kAddressRefreshMs = 3000;
 
 // Entries the operator adds get an icon of their own, unlike any role; selected, every entry
 // shows the first role icon, as the presets do.
@@ -113,7 +116,6 @@ ConsoleWindow::ConsoleWindow(server::ChatRouter &router, QWidget *parent)
     m_ui->setupUi(this);
     uisupport::fixWindow(*this, kFramePosition);
     m_chat = new chatlog::ChatPane(*this, *m_ui->chatLog, *m_ui->chatEntry, wording::sendRefused);
-    listClients();
 
     // Panels of fixed widths; the last, the time, takes the rest of the bar.
     const auto addPanel = [this](const QString &name, int width) {
@@ -142,6 +144,7 @@ ConsoleWindow::ConsoleWindow(server::ChatRouter &router, QWidget *parent)
     m_retryListeningButton->hide();
     connect(m_retryListeningButton, &QPushButton::clicked, this,
             &ConsoleWindow::listenRetryRequested);
+    listClients();
 
     for (QLineEdit *field : {m_ui->nicknameField, m_ui->contactField, m_ui->searchField})
         uisupport::emptyOnClick(*field);
@@ -203,6 +206,33 @@ void ConsoleWindow::listClients()
     auto *described = new ClientDescriptions(this);
     described->setSourceModel(&clients);
     list.setModel(described);
+
+    m_addressHint = new QLabel(list.viewport());
+    m_addressHint->setObjectName(u"addressHint"_s);
+    m_addressHint->setWordWrap(true);
+    m_addressHint->setAlignment(Qt::AlignCenter);
+    m_addressHint->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    (new QVBoxLayout(list.viewport()))->addWidget(m_addressHint);
+    m_clientListDescription = list.accessibleDescription();
+    for (const auto rowsChanged :
+         {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(&clients, rowsChanged, this, &ConsoleWindow::showAddresses);
+    connect(&m_addressRefresh, &QTimer::timeout, this, &ConsoleWindow::showAddresses);
+    m_addressRefresh.start(kAddressRefreshMs);
+    showAddresses();
+}
+
+void ConsoleWindow::showAddresses()
+{
+    const QString addresses =
+        wording::addressesForStudents(server::addressesForStudents(m_router.port()));
+    const bool empty = m_router.clients().rowCount() == 0;
+    m_addressHint->setText(addresses);
+    m_addressHint->setVisible(empty);
+    m_ui->clientList->setAccessibleDescription(empty ? m_clientListDescription + u". "_s + addresses
+                                                     : m_clientListDescription);
+    m_versionPanel->setToolTip(addresses);
+    m_versionPanel->setAccessibleDescription(addresses);
 }
 
 std::optional<server::ClientId> ConsoleWindow::selectedClient() const
@@ -343,6 +373,7 @@ void ConsoleWindow::showListening()
     m_notListeningPanel->hide();
     m_retryListeningButton->hide();
     m_versionPanel->show();
+    showAddresses();
 }
 
 void ConsoleWindow::showNotListening(quint16 port, const QString &reason)

@@ -87,6 +87,9 @@ private slots:
 private:
     // Shows the router's clients; a client that leaves takes no other client's selection with it.
     void listClients();
+    // Where students connect to: in the client list while it is empty, and in the version
+    // panel's tooltip, for screen readers too.
+    void showAddresses();
     // Makes the contact tree's current entry known to screen readers once it has the focus.
     void tellCurrentContact();
     // The contact tree's menu, at a point of its viewport.
@@ -104,6 +107,9 @@ private:
     QMenu *m_contactMenu = nullptr;
     chatlog::ChatPane *m_chat = nullptr;
     QTimer m_clock;
+    QLabel *m_addressHint = nullptr;
+    QString m_clientListDescription;
+    QTimer m_addressRefresh; // follows a change of network
     std::function<bool(const QUrl &)> m_openUrl;
 };
 

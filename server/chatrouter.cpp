@@ -27,6 +27,11 @@ bool ChatRouter::isListening() const
     return m_server.isListening();
 }
 
+quint16 ChatRouter::port() const
+{
+    return m_server.isListening() ? m_server.serverPort() : m_server.port();
+}
+
 void ChatRouter::sendChatLine(std::optional<ClientId> id, const QString &name, const QString &line)
 {
     const wire::Block block = wire::buildBlock(wire::chatLineText(name, line));

@@ -27,6 +27,8 @@ public:
     explicit ChatRouter(ChatServer &server, QObject *parent = nullptr);
 
     bool isListening() const;
+    // The port clients reach the server on.
+    quint16 port() const;
     ClientModel &clients() { return m_clients; }
 
     // Sending. Each checks its text and finds its recipients first, and throws SendError before

@@ -52,10 +52,10 @@ Program::Program(quint16 port, int splashMs)
     QObject::connect(console, &ConsoleWindow::listenRetryRequested, console,
                      [this] { retryListening(); });
 
-    if (!m_server.start()) {
-        // Told once the event loop runs, so that the box comes over the splash.
+    if (m_server.start())
+        showListeningState();
+    else // told once the event loop runs, so that the box comes over the splash
         QTimer::singleShot(0, console, [this] { showListeningState(); });
-    }
 }
 
 // The windows go in the reverse order of their making, then the router with its clients, then the

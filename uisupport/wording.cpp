@@ -43,6 +43,13 @@ QString socketError(int code, const QString &reason)
     return u"통신 오류 %1: %2"_s.arg(code).arg(reason);
 }
 
+QString addressesForStudents(const QStringList &addresses)
+{
+    if (addresses.isEmpty())
+        return u"이 PC는 네트워크에 연결되어 있지 않습니다"_s;
+    return u"학생 PC에서 이 주소로 접속합니다: "_s + addresses.join(u", "_s);
+}
+
 QString notListeningPanel(quint16 port)
 {
     return u"포트 %1 닫힘"_s.arg(port);

@@ -29,6 +29,8 @@ QString socketError(int code, const QString &reason);
 // The console.
 inline const QString versionPanel = u"Halcyra V.10"_s;
 QString notListeningPanel(quint16 port);
+// Where students connect to, while no client is.
+QString addressesForStudents(const QStringList &addresses);
 inline const QString retryListening = u"다시 시도"_s;
 inline const QString addContact = u"친구추가"_s;
 inline const QString deleteContact = u"친구삭제"_s;

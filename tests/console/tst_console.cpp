@@ -11,6 +11,7 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QMenu>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QScrollBar>
@@ -48,6 +49,7 @@ private slots:
     void attention();
     void arrivalsAreSpoken();
     void clientRowDetails();
+    void addressesForStudents();
     void portTakenThenFreed();
     void searchAddress_data();
     void searchAddress();
@@ -187,6 +189,39 @@ void TestConsole::arrivalsAreSpoken()
     QTRY_COMPARE(announcer.accessibleName(), u"kim:2 외 1줄"_s);
     client->send(filledBlock("Skim:a\r\nb"));
     QTRY_COMPARE(announcer.accessibleName(), u"메시지 kim:a b"_s);
+}
+
+void TestConsole::addressesForStudents()
+{
+#ifndef Q_OS_LINUX
+    QSKIP("the test makes its interface with Linux's ip, in a network of its own");
+#else
+    const auto ip = [](const QString &command) {
+        return QProcess::execute(u"ip"_s, command.split(u' ')) == 0;
+    };
+    QVERIFY(ip(u"link add halcyra0 type veth peer name halcyra1"_s));
+    const auto remove = qScopeGuard([&] { ip(u"link del halcyra0"_s); });
+    QVERIFY(ip(u"addr add 10.1.2.3/24 dev halcyra0"_s) && ip(u"link set halcyra0 up"_s) &&
+            ip(u"link set halcyra1 up"_s));
+    // Shown in the empty client list, as the version panel's tooltip, and to screen readers;
+    // the port, as it is not 5000.
+    const QString port = QString::number(m_program->program.server().serverPort());
+    const QString told = u"학생 PC에서 이 주소로 접속합니다: 10.1.2.3:"_s + port;
+    auto &hint = control<QLabel>(m_program->console(), "addressHint");
+    QTRY_COMPARE_WITH_TIMEOUT(hint.text(), told, 5000);
+    QVERIFY(hint.isVisible());
+    QCOMPARE(control<QLabel>(m_program->console(), "versionPanel").toolTip(), told);
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(&m_program->clientList());
+    QCOMPARE(list->text(QAccessible::Description), u"클라이언트마다 IP 주소 한 줄. "_s + told);
+    // The PC moves to another room's network.
+    QVERIFY(ip(u"addr flush dev halcyra0"_s) && ip(u"addr add 172.16.0.9/16 dev halcyra0"_s));
+    QTRY_COMPARE_WITH_TIMEOUT(hint.text(),
+                              u"학생 PC에서 이 주소로 접속합니다: 172.16.0.9:"_s + port, 5000);
+    // A client listed, the list shows clients only.
+    auto client = m_program->connectListed();
+    QVERIFY(client);
+    QVERIFY(!hint.isVisible());
+#endif
 }
 
 void TestConsole::clientRowDetails()
