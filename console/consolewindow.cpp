@@ -227,10 +227,15 @@ void ConsoleWindow::showAddresses()
     const QString addresses =
         wording::addressesForStudents(server::addressesForStudents(m_router.port()));
     const bool empty = m_router.clients().rowCount() == 0;
-    m_addressHint->setText(addresses);
     m_addressHint->setVisible(empty);
-    m_ui->clientList->setAccessibleDescription(empty ? m_clientListDescription + u". "_s + addresses
-                                                     : m_clientListDescription);
+    const QString description =
+        empty ? m_clientListDescription + u". "_s + addresses : m_clientListDescription;
+    // Screen readers are told of each change: only of a change.
+    if (m_ui->clientList->accessibleDescription() != description)
+        m_ui->clientList->setAccessibleDescription(description);
+    if (m_addressHint->text() == addresses)
+        return;
+    m_addressHint->setText(addresses);
     m_versionPanel->setToolTip(addresses);
     m_versionPanel->setAccessibleDescription(addresses);
 }

@@ -25,12 +25,29 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::FocusIn && QAccessible::isActive()) {
-            QAccessibleEvent focus(watched, QAccessible::Focus);
-            QAccessible::updateAccessibility(&focus);
+        if (event->type() != QEvent::FocusIn || !QAccessible::isActive() || m_refocusing)
+            return false;
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        if (static_cast<QLineEdit *>(watched)->text().isEmpty() &&
+            (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+             reason == Qt::ShortcutFocusReason)) {
+            // Reached by a key, the field would select all of its nothing, and so tell of its
+            // caret; reported first as well, its focus would come twice, and Orca drops the
+            // first as a duplicate. Focused as by other means, an empty field says nothing of
+            // its caret, and its one focus event is heard.
+            QFocusEvent plain(QEvent::FocusIn, Qt::OtherFocusReason);
+            m_refocusing = true;
+            QCoreApplication::sendEvent(watched, &plain);
+            m_refocusing = false;
+            return true;
         }
+        QAccessibleEvent focus(watched, QAccessible::Focus);
+        QAccessible::updateAccessibility(&focus);
         return false;
     }
+
+private:
+    bool m_refocusing = false;
 };
 
 } // namespace

@@ -8,7 +8,8 @@ class QLineEdit;
 namespace uisupport {
 
 // A line field tells screen readers where its caret is before it tells them that it has the
-// focus, and a reader then says nothing of an empty field: this tells them of the focus first.
+// focus, and a reader then says nothing of an empty field: this tells them of the focus first,
+// or, for an empty field reached by a key, keeps it from telling of its caret.
 void reportFocusFirst(QLineEdit &field);
 
 // Speaks texts through a screen reader without moving the focus and without a box, whichever

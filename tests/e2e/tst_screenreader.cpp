@@ -1,5 +1,5 @@
-// What a blind operator hears: the real halcyra-server under Orca, the screen reader Debian ships,
-// on a virtual display. The keys are pressed through the X server, as the operator presses them,
+// What a blind operator and a blind student hear: the real halcyra-server and halcyra-student
+// under Orca, the screen reader Debian ships, on a virtual display. The keys are pressed through the X server, as the operator presses them,
 // and what Orca says is read from its debug log.
 
 #include "cp949.h"
@@ -8,6 +8,8 @@
 
 #include <QFile>
 #include <QRegularExpression>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 
 using namespace Qt::StringLiterals;
@@ -36,6 +38,9 @@ private slots:
     void aBurstIsSummedUp();
     void namesHoldTheCaptions();
     void aLeavingClientClaimsNoFocus();
+    void theStudentsControlsAreNamed();
+    void theStudentHearsTheClass();
+    void theStudentHearsTheConnection();
 
 private:
     // Everything Orca said since the last call, one utterance per entry.
@@ -51,6 +56,9 @@ private:
     }
     // A client, once the operator has dismissed its confirmation box.
     std::unique_ptr<RawClient> connectConfirmed();
+    // The student's program is connected to the test's own teacher server when the next key
+    // has been pressed; true once the teacher has its connection.
+    bool studentJoins(const QString &keys);
 
     QTemporaryDir m_home;
     QProcess m_speech;
@@ -59,6 +67,9 @@ private:
     qint64 m_logRead = 0;
     QStringList m_said; // since the last check
     std::unique_ptr<RawClient> m_kim;
+    QProcess m_student;
+    QTcpServer m_teacher; // on port 5001, standing in for the teacher's program
+    QTcpSocket *m_class = nullptr;
 };
 
 QStringList TestScreenReader::heard()
@@ -125,9 +136,7 @@ void TestScreenReader::initTestCase()
 
 void TestScreenReader::cleanupTestCase()
 {
-    m_server.kill();
-    m_server.waitForFinished();
-    for (QProcess *helper : {&m_orca, &m_speech}) {
+    for (QProcess *helper : {&m_server, &m_student, &m_orca, &m_speech}) {
         helper->kill();
         helper->waitForFinished();
     }
@@ -186,8 +195,12 @@ void TestScreenReader::aMessageIsSpoken()
     m_kim->send(block(u"Skim:편지 왔어요\r\n둘째 줄"_s));
     QVERIFY(hears(u"메시지 kim:편지 왔어요 둘째 줄"_s));
     QVERIFY(hears(u"Message"_s)); // and the box after it
+    forget();
     xdotool(u"key Return"_s);
     QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(u"Form3"_s) != 0, 5000);
+    // The viewer is read from the message's first line.
+    focusWindow(u"Form3"_s);
+    QVERIFY(hears(u"kim:편지 왔어요"_s));
 }
 
 void TestScreenReader::aBurstIsSummedUp()
@@ -265,6 +278,104 @@ void TestScreenReader::aLeavingClientClaimsNoFocus()
     QVERIFY(hears(u"lee:after"_s));
     const QString said = m_said.join(u'|');
     QVERIFY2(!said.contains(u"127.0.0.1"_s) && !said.contains(u"List"_s), qPrintable(said));
+}
+
+bool TestScreenReader::studentJoins(const QString &keys)
+{
+    xdotool(u"key "_s + keys);
+    if (!m_teacher.waitForNewConnection(30000))
+        return false;
+    m_class = m_teacher.nextPendingConnection();
+    return true;
+}
+
+void TestScreenReader::theStudentsControlsAreNamed()
+{
+    QVERIFY(m_teacher.listen(QHostAddress::LocalHost, 5001));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"HOME"_s, m_home.path());
+    m_student.setProcessEnvironment(environment);
+    m_student.setProcessChannelMode(QProcess::ForwardedChannels);
+    m_student.start(QStringLiteral(HALCYRA_STUDENT), {u"127.0.0.1"_s, u"5001"_s});
+    QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(u"Halcyra 학생"_s) != 0, 10000);
+    forget();
+    focusWindow(u"Halcyra 학생"_s);
+    // From the first field on, each key once Orca has told of the one before: the names hold
+    // the captions.
+    QVERIFY(hears(u"선생님 PC"_s));
+    for (const auto &[keys, heard] : {std::pair(u"Tab"_s, u"포트"_s), std::pair(u"Tab"_s, u"닉네임"_s),
+                                      std::pair(u"l e e Tab"_s, u"접속 push button"_s)}) {
+        forget();
+        xdotool(u"key "_s + keys);
+        QVERIFY(hears(heard));
+    }
+    // Connected, then on to the log and the entry, which is told of the first time it has the
+    // focus.
+    // Connected, the button that was pressed is no longer there to press: the focus moves on to
+    // the log. The entry, next, is told of the first time it has the focus.
+    forget();
+    QVERIFY(studentJoins(u"space"_s));
+    QVERIFY(hears(u"127.0.0.1:5001에 접속함"_s));
+    QVERIFY(hears(u"채팅 기록"_s));
+    forget();
+    xdotool(u"key Tab"_s);
+    QVERIFY(hears(u"채팅 입력"_s));
+}
+
+void TestScreenReader::theStudentHearsTheClass()
+{
+    QVERIFY(m_class);
+    // With the focus in the entry; then in the log, read with the caret.
+    forget();
+    m_class->write(block(u"M선생님:안녕하세요"_s));
+    QVERIFY(hears(u"선생님:안녕하세요"_s));
+    xdotool(u"key shift+Tab"_s);
+    QVERIFY(hears(u"채팅 기록"_s));
+    m_class->write(block(u"M선생님:둘째 줄"_s));
+    QVERIFY(hears(u"선생님:둘째 줄"_s));
+    forget();
+    xdotool(u"key ctrl+End Up"_s);
+    QVERIFY(hears(u"선생님:안녕하세요"_s));
+    // With another window in front: a line, then a message, whose window is read from its
+    // first line.
+    QProcess other;
+    other.start(u"xmessage"_s, {u"-title"_s, u"other"_s, u"다른 프로그램"_s});
+    QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(u"other"_s) != 0, 5000);
+    focusWindow(u"other"_s);
+    forget();
+    m_class->write(block(u"M선생님:셋째 줄"_s));
+    QVERIFY(hears(u"선생님:셋째 줄"_s));
+    m_class->write(block(u"S선생님:숙제 있어요\r\n내일까지"_s));
+    QVERIFY(hears(u"메시지 선생님:숙제 있어요 내일까지"_s));
+    other.kill();
+    other.waitForFinished();
+    QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(u"받은 메시지"_s) != 0, 5000);
+    forget();
+    focusWindow(u"받은 메시지"_s);
+    QVERIFY(hears(u"선생님:숙제 있어요"_s));
+    // A line too long is refused in a box, which is spoken.
+    focusWindow(u"Halcyra 학생"_s);
+    forget();
+    xdotool(u"mousemove 0 0"_s); // out of the way
+    xdotool(u"key Tab"_s);
+    QVERIFY(hears(u"채팅 입력"_s));
+    xdotool(u"type"_s, {QString(100, u'x')});
+    xdotool(u"key Return"_s);
+    QVERIFY(hears(u"5바이트 너무 깁니다"_s));
+    xdotool(u"key Return"_s);
+}
+
+void TestScreenReader::theStudentHearsTheConnection()
+{
+    // The teacher's program goes away and comes back: both are spoken, without a key.
+    QVERIFY(m_class);
+    forget();
+    m_teacher.close();
+    m_class->close();
+    QVERIFY(hears(u"선생님 서버가 연결을 끊었습니다"_s));
+    QVERIFY(m_teacher.listen(QHostAddress::LocalHost, 5001));
+    forget();
+    QVERIFY(hears(u"127.0.0.1:5001에 접속함"_s));
 }
 
 QTEST_GUILESS_MAIN(TestScreenReader)
