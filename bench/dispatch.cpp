@@ -92,7 +92,7 @@ double processCpuSeconds()
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-DispatchResult chatLinkDispatch(int clients, int blocks)
+DispatchResult serverDispatch(int clients, int blocks)
 {
     server::ChatServer server(0);
     server.start();

@@ -33,8 +33,8 @@ struct DispatchResult
     double cpuSeconds = 0;
 };
 
-// K clients flood N chat lines each; the chat link without windows reads them.
-DispatchResult chatLinkDispatch(int clients, int blocks);
+// K clients flood N chat lines each; the server core without windows reads them.
+DispatchResult serverDispatch(int clients, int blocks);
 // The same load read by a bare level-triggered epoll loop, one recv of a block per readiness.
 DispatchResult epollDispatch(int clients, int blocks);
 

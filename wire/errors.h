@@ -5,7 +5,7 @@
 
 namespace wire {
 
-// Why the chat link refused to send a text. Nothing of it was sent.
+// Why a text was refused before anything of it was sent.
 enum class SendFailure {
     NoSuchClient,     // no client there: none selected, or none connected
     NotConnected,     // the student's program is not connected to the teacher's server
