@@ -41,8 +41,8 @@ enum class LinkProblem {
 };
 
 // The student's connection to the teacher's server: the same blocks the server speaks, read
-// through the same channel. It speaks no text of its own: what it reports are values, with the socket's
-// own wording of an error.
+// through the same channel. It speaks no text of its own: what it reports are values, with the
+// socket's own wording of an error.
 class TeacherLink : public QObject
 {
     Q_OBJECT

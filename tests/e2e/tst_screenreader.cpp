@@ -1,6 +1,6 @@
 // What a blind operator and a blind student hear: the real halcyra-server and halcyra-student
-// under Orca, the screen reader Debian ships, on a virtual display. The keys are pressed through the X server, as the operator presses them,
-// and what Orca says is read from its debug log.
+// under Orca, the screen reader Debian ships, on a virtual display. The keys are pressed through
+// the X server, as the operator presses them, and what Orca says is read from its debug log.
 
 #include "cp949.h"
 #include "desktop.h"
@@ -303,8 +303,9 @@ void TestScreenReader::theStudentsControlsAreNamed()
     // From the first field on, each key once Orca has told of the one before: the names hold
     // the captions.
     QVERIFY(hears(u"선생님 PC"_s));
-    for (const auto &[keys, heard] : {std::pair(u"Tab"_s, u"포트"_s), std::pair(u"Tab"_s, u"닉네임"_s),
-                                      std::pair(u"l e e Tab"_s, u"접속 push button"_s)}) {
+    for (const auto &[keys, heard] :
+         {std::pair(u"Tab"_s, u"포트"_s), std::pair(u"Tab"_s, u"닉네임"_s),
+          std::pair(u"l e e Tab"_s, u"접속 push button"_s)}) {
         forget();
         xdotool(u"key "_s + keys);
         QVERIFY(hears(heard));
