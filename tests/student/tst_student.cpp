@@ -261,6 +261,9 @@ void TestStudent::closingTheWindowEndsTheProgram()
 
 void TestStudent::anAttemptIsGivenUp()
 {
+#ifdef Q_OS_WIN
+    QSKIP("Windows refuses a connection when the backlog is full, rather than not answering");
+#endif
     // A server whose backlog is full drops the connection's handshake: no answer ever comes.
     QTcpServer silent;
     silent.setListenBacklogSize(0);
