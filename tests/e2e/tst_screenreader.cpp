@@ -54,6 +54,16 @@ private:
         heard();
         m_said.clear();
     }
+    // Another program, in front; it ends with the pointer.
+    std::unique_ptr<QProcess> otherProgramInFront()
+    {
+        auto other = std::make_unique<QProcess>();
+        other->start(u"xmessage"_s, {u"-title"_s, u"other"_s, u"다른 프로그램"_s});
+        if (!QTest::qWaitFor([] { return visibleWindow(u"other"_s) != 0; }, 5000))
+            return nullptr;
+        focusWindow(u"other"_s);
+        return other;
+    }
     // A client, once the operator has dismissed its confirmation box.
     std::unique_ptr<RawClient> connectConfirmed();
     // The student's program is connected to the test's own teacher server when the next key
@@ -178,15 +188,11 @@ void TestScreenReader::theLogIsReadWithTheCaret()
 
 void TestScreenReader::linesAreSpokenBehindAnotherProgram()
 {
-    QProcess other;
-    other.start(u"xmessage"_s, {u"-title"_s, u"other"_s, u"다른 프로그램"_s});
-    QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(u"other"_s) != 0, 5000);
-    focusWindow(u"other"_s);
+    auto other = otherProgramInFront();
+    QVERIFY(other);
     forget();
     m_kim->send(block(u"Mkim:넷째 줄"_s));
     QVERIFY(hears(u"kim:넷째 줄"_s));
-    other.kill();
-    other.waitForFinished();
 }
 
 void TestScreenReader::aMessageIsSpoken()
@@ -339,17 +345,14 @@ void TestScreenReader::theStudentHearsTheClass()
     QVERIFY(hears(u"선생님:안녕하세요"_s));
     // With another window in front: a line, then a message, whose window is read from its
     // first line.
-    QProcess other;
-    other.start(u"xmessage"_s, {u"-title"_s, u"other"_s, u"다른 프로그램"_s});
-    QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(u"other"_s) != 0, 5000);
-    focusWindow(u"other"_s);
+    auto other = otherProgramInFront();
+    QVERIFY(other);
     forget();
     m_class->write(block(u"M선생님:셋째 줄"_s));
     QVERIFY(hears(u"선생님:셋째 줄"_s));
     m_class->write(block(u"S선생님:숙제 있어요\r\n내일까지"_s));
     QVERIFY(hears(u"메시지 선생님:숙제 있어요 내일까지"_s));
-    other.kill();
-    other.waitForFinished();
+    other.reset();
     QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(u"받은 메시지"_s) != 0, 5000);
     forget();
     focusWindow(u"받은 메시지"_s);
