@@ -94,9 +94,7 @@ private slots:
         const Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
         const Qt::KeyboardModifiers shift = Qt::ShiftModifier;
         const std::pair nothing(0, 0);
-        QTest::newRow("Left") << 15 << Qt::Key_Left << none << 14 << nothing;
         QTest::newRow("Left to line end") << 10 << Qt::Key_Left << none << 9 << nothing;
-        QTest::newRow("Right") << 15 << Qt::Key_Right << none << 16 << nothing;
         QTest::newRow("Right to line start") << 20 << Qt::Key_Right << none << 21 << nothing;
         QTest::newRow("Ctrl+Left") << 17 << Qt::Key_Left << ctrl << 14 << nothing;
         QTest::newRow("Ctrl+Right") << 15 << Qt::Key_Right << ctrl << 17 << nothing;
@@ -105,9 +103,7 @@ private slots:
         QTest::newRow("Home") << 15 << Qt::Key_Home << none << 10 << nothing;
         QTest::newRow("End") << 15 << Qt::Key_End << none << 20 << nothing;
         QTest::newRow("Ctrl+Home") << 15 << Qt::Key_Home << ctrl << 0 << nothing;
-        QTest::newRow("Ctrl+End") << 15 << Qt::Key_End << ctrl << 30 << nothing;
         QTest::newRow("PageDown") << 5 << Qt::Key_PageDown << none << 26 << nothing;
-        QTest::newRow("Shift+Right") << 15 << Qt::Key_Right << shift << 16 << std::pair(15, 16);
         QTest::newRow("Shift+Ctrl+Left")
             << 17 << Qt::Key_Left << (shift | ctrl) << 14 << std::pair(14, 17);
         QTest::newRow("Shift+Down") << 15 << Qt::Key_Down << shift << 26 << std::pair(15, 26);

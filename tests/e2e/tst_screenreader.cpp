@@ -29,31 +29,258 @@ class TestScreenReader : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void cleanupTestCase();
-    void linesAreSpokenInTheEntryAndTheLog();
-    void theLogIsReadWithTheCaret();
-    void linesAreSpokenBehindAnotherProgram();
-    void aMessageIsSpoken();
-    void aBurstIsSummedUp();
-    void namesHoldTheCaptions();
-    void aLeavingClientClaimsNoFocus();
-    void theStudentsControlsAreNamed();
-    void theStudentHearsTheClass();
-    void theStudentHearsTheConnection();
+    void initTestCase()
+    {
+        // Orca keeps its settings under the home folder: a fresh one is a first start.
+        QVERIFY(m_home.isValid());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"HOME"_s, m_home.path());
+        m_speech.setProcessEnvironment(environment);
+        m_speech.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_speech.start(u"speech-dispatcher"_s, {u"--run-single"_s, u"--timeout"_s, u"0"_s,
+                                                u"--config-dir"_s, QStringLiteral(SPEECHD_CONFIG)});
+        m_orca.setProcessEnvironment(environment);
+        m_orca.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_orca.setStandardOutputFile(QProcess::nullDevice());
+        m_orca.setStandardInputFile(QProcess::nullDevice());
+        m_orca.start(u"orca"_s, {u"--debug-file="_s + m_home.filePath(u"orca.log"_s)});
+        QVERIFY(hears(u"Screen reader on"_s, 20000));
+
+        m_server.setProcessChannelMode(QProcess::ForwardedChannels);
+        m_server.start(QStringLiteral(HALCYRA_SERVER));
+        QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(u"Halcyra  Server"_s) != 0, 10000);
+        m_kim = connectConfirmed();
+        QVERIFY(m_kim);
+    }
+
+    void cleanupTestCase()
+    {
+        for (QProcess *helper : {&m_server, &m_student, &m_orca, &m_speech}) {
+            helper->kill();
+            helper->waitForFinished();
+        }
+    }
+
+    void aMessageIsSpoken()
+    {
+        forget();
+        m_kim->send(block(u"Skim:편지 왔어요\r\n둘째 줄"_s));
+        QVERIFY(hears(u"메시지 kim:편지 왔어요 둘째 줄"_s));
+        QVERIFY(hears(u"Message"_s)); // and the box after it
+        forget();
+        xdotool(u"key Return"_s);
+        QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(u"Form3"_s) != 0, 5000);
+        // The viewer tells what it is, and is read from the message's first line.
+        focusWindow(u"Form3"_s);
+        QVERIFY(hears(u"Form3 받은 메시지 창"_s));
+        QVERIFY(hears(u"kim:편지 왔어요"_s));
+    }
+
+    void aBurstIsSummedUp()
+    {
+        // At most a line at once and then one summary of the rest, however the burst is read.
+        forget();
+        QByteArray burst;
+        for (int i = 0; i < 20; ++i)
+            burst += block(u"Mkim:b%1"_s.arg(i));
+        m_kim->send(burst);
+        QVERIFY(hears(u"줄"_s));
+        static const QRegularExpression summary(u"kim:b(\\d+) 외 (\\d+)줄"_s);
+        const QStringList spoken = m_said.filter(u"kim:b"_s);
+        QVERIFY2(spoken.size() <= 2, qPrintable(spoken.join(u" | "_s)));
+        const auto match = summary.match(spoken.constLast());
+        QVERIFY2(match.hasMatch(), qPrintable(spoken.constLast()));
+        QCOMPARE(match.captured(1).toInt() + match.captured(2).toInt(), 19);
+    }
+
+    void namesHoldTheCaptions()
+    {
+        // From the nickname field (top left) down the left column, then the right one, each key
+        // once Orca has told of the one before.
+        forget();
+        focusWindow(u"Halcyra  Server"_s);
+        xdotool(u"mousemove 272 76 click 1"_s);
+        QVERIFY(hears(u"닉네임"_s));
+        const std::pair<const char *, QString> steps[] = {
+            {"Tab", u"Clean push button"_s},
+            {"Tab", u"채팅 기록"_s},
+            {"Tab", u"채팅 입력"_s},
+            {"Tab", u"Send push button"_s},
+            {"Tab", u"Direct"_s},
+            {"Right", u"Full Send"_s},
+            {"Tab", u"접속한 클라이언트"_s},
+            {"Tab", u" Message push button"_s},
+            {"Tab", u"검색어"_s},
+            {"Tab", u"Search push button"_s},
+            {"Tab", u"교장선생님"_s}, // the tree tells its current entry
+            {"Menu Down", u"친구추가"_s},
+            {"Escape Tab", u"친구 이름"_s},
+            {"Tab", u"Remote push button"_s},
+        };
+        QStringList said;
+        for (const auto &[keys, heard] : steps) {
+            forget();
+            xdotool(u"key "_s + QLatin1StringView(keys));
+            QVERIFY(hears(heard));
+            said += m_said;
+        }
+        // Frames' captions come with what they frame.
+        const QString all = said.join(u'|');
+        for (const QString &sequence : {u"IP panel.|접속한 클라이언트."_s, u"Option.|Direct."_s,
+                                        u"Adder_Name panel.|친구 이름"_s})
+            QVERIFY2(all.contains(sequence), qPrintable(sequence + u" in "_s + all));
+    }
+
+    void aLeavingClientClaimsNoFocus()
+    {
+        forget();
+        // Two clients; the keys pass through the list (which makes its first row current) on the
+        // way to " Message"; then the first client leaves.
+        auto lee = connectConfirmed();
+        QVERIFY(lee);
+        focusWindow(u"Halcyra  Server"_s);
+        xdotool(u"mousemove 272 76 click 1"_s);
+        QVERIFY(hears(u"닉네임"_s));
+        forget();
+        xdotool(u"key Tab Tab Tab Tab Tab Tab Tab"_s);
+        QVERIFY(hears(u" Message push button"_s, 90000));
+        forget();
+        m_kim.reset();
+        // Once a later line is spoken, whatever the leaving caused has been said.
+        lee->send(block(u"Mlee:after"_s));
+        QVERIFY(hears(u"lee:after"_s));
+        const QString said = m_said.join(u'|');
+        QVERIFY2(!said.contains(u"127.0.0.1"_s) && !said.contains(u"List"_s), qPrintable(said));
+    }
+
+    void theStudentsControlsAreNamed()
+    {
+        QVERIFY(m_teacher.listen(QHostAddress::LocalHost, 5001));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"HOME"_s, m_home.path());
+        m_student.setProcessEnvironment(environment);
+        m_student.setProcessChannelMode(QProcess::ForwardedChannels);
+        m_student.start(QStringLiteral(HALCYRA_STUDENT), {u"127.0.0.1"_s, u"5001"_s});
+        QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(u"Halcyra 학생"_s) != 0, 10000);
+        forget();
+        focusWindow(u"Halcyra 학생"_s);
+        // From the first field on, each key once Orca has told of the one before: the names hold
+        // the captions.
+        QVERIFY(hears(u"선생님 PC"_s));
+        for (const auto &[keys, heard] :
+             {std::pair(u"Tab"_s, u"포트"_s), std::pair(u"Tab"_s, u"닉네임"_s),
+              std::pair(u"l e e Tab"_s, u"접속 push button"_s)}) {
+            forget();
+            xdotool(u"key "_s + keys);
+            QVERIFY(hears(heard));
+        }
+        // Connected, the button that was pressed is no longer there to press: the focus moves on to
+        // the log. The entry, next, is told of the first time it has the focus.
+        forget();
+        QVERIFY(studentJoins(u"space"_s));
+        QVERIFY(hears(u"127.0.0.1:5001에 접속함"_s));
+        QVERIFY(hears(u"채팅 기록"_s));
+        forget();
+        xdotool(u"key Tab"_s);
+        QVERIFY(hears(u"채팅 입력"_s));
+    }
+
+    void theStudentHearsTheClass()
+    {
+        QVERIFY(m_class);
+        // With the focus in the entry; then in the log, read with the caret.
+        forget();
+        m_class->write(block(u"M선생님:안녕하세요"_s));
+        QVERIFY(hears(u"선생님:안녕하세요"_s));
+        xdotool(u"key shift+Tab"_s);
+        QVERIFY(hears(u"채팅 기록"_s));
+        m_class->write(block(u"M선생님:둘째 줄"_s));
+        QVERIFY(hears(u"선생님:둘째 줄"_s));
+        forget();
+        xdotool(u"key ctrl+End Up"_s);
+        QVERIFY(hears(u"선생님:안녕하세요"_s));
+        // With another window in front: a line, then a message, whose window is read from its
+        // first line.
+        auto other = otherProgramInFront();
+        QVERIFY(other);
+        forget();
+        m_class->write(block(u"M선생님:셋째 줄"_s));
+        QVERIFY(hears(u"선생님:셋째 줄"_s));
+        m_class->write(block(u"S선생님:숙제 있어요\r\n내일까지"_s));
+        QVERIFY(hears(u"메시지 선생님:숙제 있어요 내일까지"_s));
+        other.reset();
+        QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(u"받은 메시지"_s) != 0, 5000);
+        forget();
+        focusWindow(u"받은 메시지"_s);
+        QVERIFY(hears(u"선생님:숙제 있어요"_s));
+        // A line too long is refused in a box, which is spoken.
+        focusWindow(u"Halcyra 학생"_s);
+        forget();
+        xdotool(u"mousemove 0 0"_s); // out of the way
+        xdotool(u"key Tab"_s);
+        QVERIFY(hears(u"채팅 입력"_s));
+        xdotool(u"type"_s, {QString(100, u'x')});
+        xdotool(u"key Return"_s);
+        QVERIFY(hears(u"5바이트 너무 깁니다"_s));
+        xdotool(u"key Return"_s);
+    }
+
+    void theStudentHearsTheConnection()
+    {
+        // The teacher's program goes away and comes back: both are spoken, without a key.
+        QVERIFY(m_class);
+        forget();
+        m_teacher.close();
+        m_class->close();
+        QVERIFY(hears(u"선생님 서버가 연결을 끊었습니다"_s));
+        QVERIFY(m_teacher.listen(QHostAddress::LocalHost, 5001));
+        forget();
+        QVERIFY(hears(u"127.0.0.1:5001에 접속함"_s));
+    }
 
 private:
     // Everything Orca said since the last call, one utterance per entry.
-    QStringList heard();
+    QStringList heard()
+    {
+        static const QRegularExpression speech(
+            u"SPEECH OUTPUT: '(.*)'(?: voice=\\w+)?\\{'established"_s);
+        QFile log(m_home.filePath(u"orca.log"_s));
+        if (!log.open(QIODevice::ReadOnly) || !log.seek(m_logRead))
+            return {};
+        const QByteArray fresh = log.readAll();
+        const qsizetype complete = fresh.lastIndexOf('\n') + 1; // Orca may be writing the rest
+        m_logRead += complete;
+        QStringList said;
+        for (const QByteArray &line : fresh.first(complete).split('\n')) {
+            if (const auto match = speech.match(QString::fromUtf8(line)); match.hasMatch())
+                said.append(match.captured(1));
+        }
+        return said;
+    }
+
     // Waits until Orca has said something containing the text since the last forget(). Some keys
     // reach Orca through the accessibility registry only some 20 s after the program has them:
     // hence the long wait.
-    bool hears(const QString &text, int timeoutMs = 30000);
+    bool hears(const QString &text, int timeoutMs = 30000)
+    {
+        const bool heardIt = QTest::qWaitFor(
+            [&] {
+                m_said += heard();
+                return std::any_of(m_said.cbegin(), m_said.cend(),
+                                   [&](const QString &said) { return said.contains(text); });
+            },
+            timeoutMs);
+        if (!heardIt)
+            qWarning().noquote() << "Orca said:" << m_said.join(u" | "_s);
+        return heardIt;
+    }
+
     void forget()
     {
         heard();
         m_said.clear();
     }
+
     // Another program, in front; it ends with the pointer.
     std::unique_ptr<QProcess> otherProgramInFront()
     {
@@ -64,11 +291,24 @@ private:
         focusWindow(u"other"_s);
         return other;
     }
+
     // A client, once the operator has dismissed its confirmation box.
-    std::unique_ptr<RawClient> connectConfirmed();
+    std::unique_ptr<RawClient> connectConfirmed()
+    {
+        auto client = std::make_unique<RawClient>(quint16(5000));
+        return dismissBox() ? std::move(client) : nullptr;
+    }
+
     // The student's program is connected to the test's own teacher server when the next key
     // has been pressed; true once the teacher has its connection.
-    bool studentJoins(const QString &keys);
+    bool studentJoins(const QString &keys)
+    {
+        xdotool(u"key "_s + keys);
+        if (!m_teacher.waitForNewConnection(30000))
+            return false;
+        m_class = m_teacher.nextPendingConnection();
+        return true;
+    }
 
     QTemporaryDir m_home;
     QProcess m_speech;
@@ -81,306 +321,6 @@ private:
     QTcpServer m_teacher; // on port 5001, standing in for the teacher's program
     QTcpSocket *m_class = nullptr;
 };
-
-QStringList TestScreenReader::heard()
-{
-    static const QRegularExpression speech(
-        u"SPEECH OUTPUT: '(.*)'(?: voice=\\w+)?\\{'established"_s);
-    QFile log(m_home.filePath(u"orca.log"_s));
-    if (!log.open(QIODevice::ReadOnly) || !log.seek(m_logRead))
-        return {};
-    const QByteArray fresh = log.readAll();
-    const qsizetype complete = fresh.lastIndexOf('\n') + 1; // Orca may be writing the rest
-    m_logRead += complete;
-    QStringList said;
-    for (const QByteArray &line : fresh.first(complete).split('\n')) {
-        if (const auto match = speech.match(QString::fromUtf8(line)); match.hasMatch())
-            said.append(match.captured(1));
-    }
-    return said;
-}
-
-bool TestScreenReader::hears(const QString &text, int timeoutMs)
-{
-    const bool heardIt = QTest::qWaitFor(
-        [&] {
-            m_said += heard();
-            return std::any_of(m_said.cbegin(), m_said.cend(),
-                               [&](const QString &said) { return said.contains(text); });
-        },
-        timeoutMs);
-    if (!heardIt)
-        qWarning().noquote() << "Orca said:" << m_said.join(u" | "_s);
-    return heardIt;
-}
-
-std::unique_ptr<RawClient> TestScreenReader::connectConfirmed()
-{
-    auto client = std::make_unique<RawClient>(quint16(5000));
-    return dismissBox() ? std::move(client) : nullptr;
-}
-
-void TestScreenReader::initTestCase()
-{
-    // Orca keeps its settings under the home folder: a fresh one is a first start.
-    QVERIFY(m_home.isValid());
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(u"HOME"_s, m_home.path());
-    m_speech.setProcessEnvironment(environment);
-    m_speech.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_speech.start(u"speech-dispatcher"_s, {u"--run-single"_s, u"--timeout"_s, u"0"_s,
-                                            u"--config-dir"_s, QStringLiteral(SPEECHD_CONFIG)});
-    m_orca.setProcessEnvironment(environment);
-    m_orca.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_orca.setStandardOutputFile(QProcess::nullDevice());
-    m_orca.setStandardInputFile(QProcess::nullDevice());
-    m_orca.start(u"orca"_s, {u"--debug-file="_s + m_home.filePath(u"orca.log"_s)});
-    QVERIFY(hears(u"Screen reader on"_s, 20000));
-
-    m_server.setProcessChannelMode(QProcess::ForwardedChannels);
-    m_server.start(QStringLiteral(HALCYRA_SERVER));
-    QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(u"Halcyra  Server"_s) != 0, 10000);
-    m_kim = connectConfirmed();
-    QVERIFY(m_kim);
-}
-
-void TestScreenReader::cleanupTestCase()
-{
-    for (QProcess *helper : {&m_server, &m_student, &m_orca, &m_speech}) {
-        helper->kill();
-        helper->waitForFinished();
-    }
-}
-
-void TestScreenReader::linesAreSpokenInTheEntryAndTheLog()
-{
-    forget();
-    // In the chat entry (the console is at 196, 67 on the screen; the entry at -1, 208 in it).
-    focusWindow(u"Halcyra  Server"_s);
-    xdotool(u"mousemove 272 285 click 1"_s);
-    QVERIFY(hears(u"채팅 입력"_s));
-    m_kim->send(block(u"Mkim:첫째 줄"_s));
-    QVERIFY(hears(u"kim:첫째 줄"_s));
-    // In the chat log, reached with the keyboard.
-    xdotool(u"key shift+Tab"_s);
-    QVERIFY(hears(u"채팅 기록"_s));
-    m_kim->send(block(u"Mkim:둘째 줄"_s));
-    QVERIFY(hears(u"kim:둘째 줄"_s));
-}
-
-void TestScreenReader::theLogIsReadWithTheCaret()
-{
-    // The caret stays at the end of the log as lines come: Up reads the line before the last. A
-    // key that comes while Orca is still busy may move the caret unsaid: Ctrl+End puts it back at
-    // the end for another try.
-    forget();
-    m_kim->send(block(u"Mkim:셋째 줄"_s));
-    QVERIFY(hears(u"kim:셋째 줄"_s));
-    bool heardLine = false;
-    for (int attempt = 0; attempt < 2 && !heardLine; ++attempt) {
-        xdotool(u"key ctrl+End"_s);
-        forget();
-        xdotool(u"key Up"_s);
-        heardLine = hears(u"kim:둘째 줄"_s);
-    }
-    QVERIFY(heardLine);
-}
-
-void TestScreenReader::linesAreSpokenBehindAnotherProgram()
-{
-    auto other = otherProgramInFront();
-    QVERIFY(other);
-    forget();
-    m_kim->send(block(u"Mkim:넷째 줄"_s));
-    QVERIFY(hears(u"kim:넷째 줄"_s));
-}
-
-void TestScreenReader::aMessageIsSpoken()
-{
-    forget();
-    m_kim->send(block(u"Skim:편지 왔어요\r\n둘째 줄"_s));
-    QVERIFY(hears(u"메시지 kim:편지 왔어요 둘째 줄"_s));
-    QVERIFY(hears(u"Message"_s)); // and the box after it
-    forget();
-    xdotool(u"key Return"_s);
-    QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(u"Form3"_s) != 0, 5000);
-    // The viewer is read from the message's first line.
-    focusWindow(u"Form3"_s);
-    QVERIFY(hears(u"kim:편지 왔어요"_s));
-}
-
-void TestScreenReader::aBurstIsSummedUp()
-{
-    // At most a line at once and then one summary of the rest, however the burst is read.
-    forget();
-    QByteArray burst;
-    for (int i = 0; i < 20; ++i)
-        burst += block(u"Mkim:b%1"_s.arg(i));
-    m_kim->send(burst);
-    QVERIFY(hears(u"줄"_s));
-    static const QRegularExpression summary(u"kim:b(\\d+) 외 (\\d+)줄"_s);
-    const QStringList spoken = m_said.filter(u"kim:b"_s);
-    QVERIFY2(spoken.size() <= 2, qPrintable(spoken.join(u" | "_s)));
-    const auto match = summary.match(spoken.constLast());
-    QVERIFY2(match.hasMatch(), qPrintable(spoken.constLast()));
-    QCOMPARE(match.captured(1).toInt() + match.captured(2).toInt(), 19);
-}
-
-void TestScreenReader::namesHoldTheCaptions()
-{
-    // From the nickname field (top left) down the left column, then the right one, each key
-    // once Orca has told of the one before.
-    forget();
-    focusWindow(u"Halcyra  Server"_s);
-    xdotool(u"mousemove 272 76 click 1"_s);
-    QVERIFY(hears(u"닉네임"_s));
-    const std::pair<const char *, QString> steps[] = {
-        {"Tab", u"Clean push button"_s},
-        {"Tab", u"채팅 기록"_s},
-        {"Tab", u"채팅 입력"_s},
-        {"Tab", u"Send push button"_s},
-        {"Tab", u"Direct"_s},
-        {"Right", u"Full Send"_s},
-        {"Tab", u"접속한 클라이언트"_s},
-        {"Tab", u" Message push button"_s},
-        {"Tab", u"검색어"_s},
-        {"Tab", u"Search push button"_s},
-        {"Tab", u"교장선생님"_s}, // the tree tells its current entry
-        {"Menu Down", u"친구추가"_s},
-        {"Escape Tab", u"친구 이름"_s},
-        {"Tab", u"Remote push button"_s},
-    };
-    QStringList said;
-    for (const auto &[keys, heard] : steps) {
-        forget();
-        xdotool(u"key "_s + QLatin1StringView(keys));
-        QVERIFY(hears(heard));
-        said += m_said;
-    }
-    // Frames' captions come with what they frame.
-    const QString all = said.join(u'|');
-    for (const QString &sequence : {u"IP panel.|접속한 클라이언트."_s, u"Option.|Direct."_s,
-                                    u"Adder_Name panel.|친구 이름"_s})
-        QVERIFY2(all.contains(sequence), qPrintable(sequence + u" in "_s + all));
-}
-
-void TestScreenReader::aLeavingClientClaimsNoFocus()
-{
-    forget();
-    // Two clients; the keys pass through the list (which makes its first row current) on the
-    // way to " Message"; then the first client leaves.
-    auto lee = connectConfirmed();
-    QVERIFY(lee);
-    focusWindow(u"Halcyra  Server"_s);
-    xdotool(u"mousemove 272 76 click 1"_s);
-    QVERIFY(hears(u"닉네임"_s));
-    forget();
-    xdotool(u"key Tab Tab Tab Tab Tab Tab Tab"_s);
-    QVERIFY(hears(u" Message push button"_s, 90000));
-    forget();
-    m_kim.reset();
-    // Once a later line is spoken, whatever the leaving caused has been said.
-    lee->send(block(u"Mlee:after"_s));
-    QVERIFY(hears(u"lee:after"_s));
-    const QString said = m_said.join(u'|');
-    QVERIFY2(!said.contains(u"127.0.0.1"_s) && !said.contains(u"List"_s), qPrintable(said));
-}
-
-bool TestScreenReader::studentJoins(const QString &keys)
-{
-    xdotool(u"key "_s + keys);
-    if (!m_teacher.waitForNewConnection(30000))
-        return false;
-    m_class = m_teacher.nextPendingConnection();
-    return true;
-}
-
-void TestScreenReader::theStudentsControlsAreNamed()
-{
-    QVERIFY(m_teacher.listen(QHostAddress::LocalHost, 5001));
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(u"HOME"_s, m_home.path());
-    m_student.setProcessEnvironment(environment);
-    m_student.setProcessChannelMode(QProcess::ForwardedChannels);
-    m_student.start(QStringLiteral(HALCYRA_STUDENT), {u"127.0.0.1"_s, u"5001"_s});
-    QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(u"Halcyra 학생"_s) != 0, 10000);
-    forget();
-    focusWindow(u"Halcyra 학생"_s);
-    // From the first field on, each key once Orca has told of the one before: the names hold
-    // the captions.
-    QVERIFY(hears(u"선생님 PC"_s));
-    for (const auto &[keys, heard] :
-         {std::pair(u"Tab"_s, u"포트"_s), std::pair(u"Tab"_s, u"닉네임"_s),
-          std::pair(u"l e e Tab"_s, u"접속 push button"_s)}) {
-        forget();
-        xdotool(u"key "_s + keys);
-        QVERIFY(hears(heard));
-    }
-    // Connected, then on to the log and the entry, which is told of the first time it has the
-    // focus.
-    // Connected, the button that was pressed is no longer there to press: the focus moves on to
-    // the log. The entry, next, is told of the first time it has the focus.
-    forget();
-    QVERIFY(studentJoins(u"space"_s));
-    QVERIFY(hears(u"127.0.0.1:5001에 접속함"_s));
-    QVERIFY(hears(u"채팅 기록"_s));
-    forget();
-    xdotool(u"key Tab"_s);
-    QVERIFY(hears(u"채팅 입력"_s));
-}
-
-void TestScreenReader::theStudentHearsTheClass()
-{
-    QVERIFY(m_class);
-    // With the focus in the entry; then in the log, read with the caret.
-    forget();
-    m_class->write(block(u"M선생님:안녕하세요"_s));
-    QVERIFY(hears(u"선생님:안녕하세요"_s));
-    xdotool(u"key shift+Tab"_s);
-    QVERIFY(hears(u"채팅 기록"_s));
-    m_class->write(block(u"M선생님:둘째 줄"_s));
-    QVERIFY(hears(u"선생님:둘째 줄"_s));
-    forget();
-    xdotool(u"key ctrl+End Up"_s);
-    QVERIFY(hears(u"선생님:안녕하세요"_s));
-    // With another window in front: a line, then a message, whose window is read from its
-    // first line.
-    auto other = otherProgramInFront();
-    QVERIFY(other);
-    forget();
-    m_class->write(block(u"M선생님:셋째 줄"_s));
-    QVERIFY(hears(u"선생님:셋째 줄"_s));
-    m_class->write(block(u"S선생님:숙제 있어요\r\n내일까지"_s));
-    QVERIFY(hears(u"메시지 선생님:숙제 있어요 내일까지"_s));
-    other.reset();
-    QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(u"받은 메시지"_s) != 0, 5000);
-    forget();
-    focusWindow(u"받은 메시지"_s);
-    QVERIFY(hears(u"선생님:숙제 있어요"_s));
-    // A line too long is refused in a box, which is spoken.
-    focusWindow(u"Halcyra 학생"_s);
-    forget();
-    xdotool(u"mousemove 0 0"_s); // out of the way
-    xdotool(u"key Tab"_s);
-    QVERIFY(hears(u"채팅 입력"_s));
-    xdotool(u"type"_s, {QString(100, u'x')});
-    xdotool(u"key Return"_s);
-    QVERIFY(hears(u"5바이트 너무 깁니다"_s));
-    xdotool(u"key Return"_s);
-}
-
-void TestScreenReader::theStudentHearsTheConnection()
-{
-    // The teacher's program goes away and comes back: both are spoken, without a key.
-    QVERIFY(m_class);
-    forget();
-    m_teacher.close();
-    m_class->close();
-    QVERIFY(hears(u"선생님 서버가 연결을 끊었습니다"_s));
-    QVERIFY(m_teacher.listen(QHostAddress::LocalHost, 5001));
-    forget();
-    QVERIFY(hears(u"127.0.0.1:5001에 접속함"_s));
-}
 
 QTEST_GUILESS_MAIN(TestScreenReader)
 #include "tst_screenreader.moc"

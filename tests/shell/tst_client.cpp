@@ -26,19 +26,17 @@ private slots:
                  "M\xbe\xc8\xb3\xe7"_ba + QByteArray(95, '\0'), "M \xbe\xc8\xb3\xe7\n",
                  "Mk:\xc7\xd1\xb1\xdb"_ba + QByteArray(93, '\0'));
     }
-    void eagainIsNoEnd()
-    {
-        failFirstRead(u"EAGAIN"_s);
-    }
-    void eintrIsNoEnd()
-    {
-        failFirstRead(u"EINTR"_s);
-    }
 
-private:
-    // The client's first read of its input fails with error, by strace.
-    void failFirstRead(const QString &error)
+    void failedReadIsNoEnd_data()
     {
+        QTest::addColumn<QString>("error");
+        QTest::newRow("EAGAIN") << u"EAGAIN"_s;
+        QTest::newRow("EINTR") << u"EINTR"_s;
+    }
+    // The client's first read of its input fails with the error, by strace.
+    void failedReadIsNoEnd()
+    {
+        QFETCH(QString, error);
 #ifdef Q_OS_WIN
         QSKIP("Linux's locales and strace");
 #endif
@@ -49,6 +47,7 @@ private:
                  "hi\n", "", "", "Mk:hi"_ba + QByteArray(95, '\0'));
     }
 
+private:
     // The client runs under env's arguments, its input in a file for strace, else in a pipe left
     // open; the server sends fromServer, takes toServer and closes.
     void exchange(const QStringList &env, const QByteArray &input, const QByteArray &fromServer,
