@@ -190,11 +190,6 @@ private slots:
             << u"교감선생님"_s << u"delete"_s << u"교장선생님|국어선생님*"_s;
         QTest::newRow("rename") << u"교장선생님"_s << u"rename"_s
                                 << u"new*|교감선생님[아이]|국어선생님"_s;
-        // The keyboard opens the same menu at the selected entry, or at the top.
-        QTest::newRow("Menu key, add with nothing selected")
-            << QString() << u"menu key add"_s << u"교장선생님|교감선생님[아이]|국어선생님|new"_s;
-        QTest::newRow("Shift+F10, delete")
-            << u"교감선생님"_s << u"shift f10 delete"_s << u"교장선생님|국어선생님*"_s;
     }
     void contactTree()
     {
@@ -218,23 +213,6 @@ private slots:
             QVERIFY(editor);
             QTest::keyClicks(editor, u"new"_s);
             QTest::keyClick(editor, Qt::Key_Return);
-        } else if (action.contains(u"key") || action.contains(u"f10")) {
-            auto &menu = control<QMenu>(m_program->console(), "contactMenu");
-            if (action.startsWith(u"menu"))
-                QTest::keyClick(&view, Qt::Key_Menu);
-            else
-                QTest::keyClick(&view, Qt::Key_F10, Qt::ShiftModifier);
-            QTRY_VERIFY(menu.isVisible());
-            const QList<QTreeWidgetItem *> chosen = view.selectedItems();
-            QCOMPARE(menu.pos().y(),
-                     view.viewport()
-                         ->mapToGlobal(chosen.isEmpty()
-                                           ? QPoint()
-                                           : view.visualItemRect(chosen.first()).bottomLeft())
-                         .y());
-            for (int down = action.endsWith(u"add") ? 1 : 2; down > 0; --down)
-                QTest::keyClick(&menu, Qt::Key_Down);
-            QTest::keyClick(&menu, Qt::Key_Return);
         } else {
             clickThroughWindow(*view.viewport(), Qt::RightButton, {},
                                view.visualItemRect(view.topLevelItem(2)).center());
