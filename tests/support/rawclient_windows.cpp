@@ -39,8 +39,13 @@ void RawClient::send(QByteArrayView bytes)
 
 QByteArray RawClient::receive(qsizetype size)
 {
+    // Call after call: Wine's recv takes no MSG_WAITALL and returns what has come.
     QByteArray data(size, '\0');
-    data.resize(qMax(0, ::recv(SOCKET(m_fd), data.data(), int(size), MSG_WAITALL)));
+    qsizetype got = 0;
+    for (int n = 0;
+         got < size && (n = ::recv(SOCKET(m_fd), data.data() + got, int(size - got), 0)) > 0;)
+        got += n;
+    data.resize(got);
     return data;
 }
 
