@@ -83,3 +83,15 @@ inline QString copyText(int x, int y)
         qWarning("nothing was copied");
     return QGuiApplication::clipboard()->text();
 }
+
+// Enters a line as pasted. Hangul typed with xdotool gets lost: of the keys xdotool maps for it,
+// Wine's keyboard takes only the first, Qt's loses some. The clipboard is xclip's: once others
+// have copied, Qt here can no longer take it.
+inline void pasteText(const QString &text)
+{
+    QProcess::execute(QStringLiteral("sh"),
+                      {QStringLiteral("-c"),
+                       QStringLiteral("printf %s \"$0\" | xclip -selection clipboard >/dev/null"),
+                       text});
+    xdotool(QStringLiteral("key ctrl+v"));
+}
