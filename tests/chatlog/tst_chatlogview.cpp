@@ -156,25 +156,6 @@ private slots:
         QCOMPARE(m_view->selectedText(), u"하세요"_s);
     }
 
-    void relayoutsOnFontChange()
-    {
-        const QString line = u"kim:"_s + u"안녕하세요 "_s.repeated(12).trimmed();
-        QVERIFY(show({line}));
-        const QRect before = m_view->characterRect(line.size() - 1);
-        QFont bigger = m_view->font();
-        bigger.setPointSize(bigger.pointSize() * 2);
-        m_view->setFont(bigger);
-        QCOMPARE_NE(m_view->characterRect(line.size() - 1), before);
-        // Down from the start goes to where the second line of the new layout starts.
-        const auto top = [&](int offset) { return m_view->characterRect(offset).top(); };
-        int second = 1;
-        while (top(second) == top(0))
-            ++second;
-        QTest::keyClick(m_view.get(), Qt::Key_Home, Qt::ControlModifier);
-        QTest::keyClick(m_view.get(), Qt::Key_Down);
-        QCOMPARE(m_text->cursorPosition(), second);
-    }
-
 private:
     // Appends the lines one by one, each on screen before the next.
     bool show(const QStringList &lines)

@@ -15,7 +15,6 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QScrollBar>
-#include <QSet>
 #include <QTest>
 
 using namespace Qt::StringLiterals;

@@ -1,6 +1,5 @@
 // The whole program: start-up, and clients coming and going while the operator's boxes are open.
 
-#include "block.h"
 #include "guard.h"
 #include "testprogram.h"
 
@@ -9,9 +8,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QRandomGenerator>
-#include <QSignalSpy>
 #include <QTest>
-#include <QTextBlock>
 #include <chrono>
 #include <optional>
 
@@ -159,22 +156,12 @@ private slots:
             }
             const auto pick = qsizetype(random.bounded(int(clients.size())));
             const std::shared_ptr<RawClient> client = clients[size_t(pick)];
-            const auto cut = qsizetype(random.bounded(1, int(wire::kBlockSize)));
-            if (action < 30) {
+            if (action < 42) {
                 client->send(filledBlock(text));
-            } else if (action < 38) {
-                client->send(filledBlock("S" + text.sliced(1) + "\r\nline two"));
             } else if (action < 50) {
-                // A block split by TCP, its rest coming before or well after the settle time.
-                client->send(filledBlock(text).first(cut));
-                QTimer::singleShot(
-                    int(random.bounded(400)), this,
-                    [later = std::weak_ptr(client), rest = filledBlock(text).sliced(cut)] {
-                        if (const auto c = later.lock())
-                            c->send(rest);
-                    });
+                client->send(filledBlock("S" + text.sliced(1) + "\r\nline two"));
             } else if (action < 56) {
-                QByteArray noise(cut * 4, Qt::Uninitialized);
+                QByteArray noise(qsizetype(random.bounded(1, 100)) * 4, Qt::Uninitialized);
                 random.fillRange(reinterpret_cast<quint32 *>(noise.data()), noise.size() / 4);
                 client->send(noise);
             } else if (action < 62) {

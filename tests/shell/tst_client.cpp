@@ -18,7 +18,7 @@ private slots:
     void eucKrTerminal() // "한글" typed, "안녕" received: EUC-KR on the terminal
     {
 #ifdef Q_OS_WIN
-        QSKIP("Linux's locales and strace");
+        QSKIP("Linux's locales");
 #endif
         const QStringList define{u"-iko_KR"_s, u"-fEUC-KR"_s, m_dir.filePath(u"ko"_s)};
         QCOMPARE(QProcess::execute(u"localedef"_s, define), 0);
@@ -27,41 +27,16 @@ private slots:
                  "Mk:\xc7\xd1\xb1\xdb"_ba + QByteArray(93, '\0'));
     }
 
-    void failedReadIsNoEnd_data()
-    {
-        QTest::addColumn<QString>("error");
-        QTest::newRow("EAGAIN") << u"EAGAIN"_s;
-        QTest::newRow("EINTR") << u"EINTR"_s;
-    }
-    // The client's first read of its input fails with the error, by strace.
-    void failedReadIsNoEnd()
-    {
-        QFETCH(QString, error);
-#ifdef Q_OS_WIN
-        QSKIP("Linux's locales and strace");
-#endif
-        if (QProcess::execute(u"strace"_s, {u"-o/dev/null"_s, u"true"_s}) != 0)
-            QSKIP("strace cannot trace here (ptrace is not permitted)");
-        exchange({u"ASAN_OPTIONS=detect_leaks=0"_s, u"strace"_s, u"-o/dev/null"_s,
-                  u"-P"_s + m_dir.filePath(u"in"_s), u"-einject=read:when=1:error="_s + error},
-                 "hi\n", "", "", "Mk:hi"_ba + QByteArray(95, '\0'));
-    }
-
 private:
-    // The client runs under env's arguments, its input in a file for strace, else in a pipe left
-    // open; the server sends fromServer, takes toServer and closes.
+    // The client runs under env's arguments, its input in a pipe left open; the server sends
+    // fromServer, takes toServer and closes.
     void exchange(const QStringList &env, const QByteArray &input, const QByteArray &fromServer,
                   const QByteArray &printed, const QByteArray &toServer)
     {
         QTcpServer server;
-        QFile in(m_dir.filePath(u"in"_s));
-        QVERIFY(server.listen(QHostAddress::LocalHost) && in.open(QIODevice::WriteOnly));
-        in.write(input);
-        in.close();
+        QVERIFY(server.listen(QHostAddress::LocalHost));
         QProcess client;
         client.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        if (env.contains(u"strace"_s))
-            client.setStandardInputFile(in.fileName());
         const QStringList arguments{u"--nick"_s, u"k"_s, u"127.0.0.1"_s,
                                     QString::number(server.serverPort())};
 #ifdef Q_OS_WIN
@@ -72,8 +47,7 @@ private:
         client.start(u"env"_s, env + QStringList{QStringLiteral(HALCYRA_CLIENT)} + arguments);
 #endif
         QVERIFY2(client.waitForStarted(), qPrintable(client.errorString()));
-        if (!env.contains(u"strace"_s))
-            client.write(input);
+        client.write(input);
         QVERIFY(server.waitForNewConnection(10000));
         QTcpSocket *peer = server.nextPendingConnection();
         peer->write(fromServer);
