@@ -173,54 +173,45 @@ private slots:
         QTRY_COMPARE(m_program->boxes.texts, box.isEmpty() ? QStringList() : QStringList{box});
     }
 
-    void contactTree_data()
-    {
-        // The tree starts as three presets, the second with a child, and the entry selected; the
-        // operator right-clicks the last entry (which must not select it) and picks a menu item, or
-        // renames the selected entry with F2.
-        QTest::addColumn<QString>("selected");
-        QTest::addColumn<QString>("action");
-        QTest::addColumn<QString>("tree");
-        QTest::newRow("add, nothing selected")
-            << QString() << u"add"_s << u"교장선생님|교감선생님[아이]|국어선생님|new"_s;
-        QTest::newRow("add at a child's level")
-            << u"아이"_s << u"add"_s << u"교장선생님|교감선생님[아이*|new]|국어선생님"_s;
-        QTest::newRow("delete with children")
-            << u"교감선생님"_s << u"delete"_s << u"교장선생님|국어선생님*"_s;
-        QTest::newRow("rename") << u"교장선생님"_s << u"rename"_s
-                                << u"new*|교감선생님[아이]|국어선생님"_s;
-    }
     void contactTree()
     {
-        QFETCH(QString, selected);
-        QFETCH(QString, action);
-        QFETCH(QString, tree);
+        // The tree as three presets, the second with a child. The operator right-clicks the last
+        // entry (which must not select it) and picks a menu item, or renames with F2.
         QTreeWidget &view = m_program->contactTree();
         while (view.topLevelItemCount() > 3)
             delete view.topLevelItem(3);
         new QTreeWidgetItem(view.topLevelItem(1), QStringList{u"아이"_s});
         view.expandAll();
         type(m_program->contactField(), u"new"_s);
-        if (!selected.isEmpty()) {
-            const QTreeWidgetItem *entry = view.findItems(selected, Qt::MatchRecursive).first();
+        const auto select = [&](const QString &entry) {
+            const QTreeWidgetItem *item = view.findItems(entry, Qt::MatchRecursive).first();
             clickThroughWindow(*view.viewport(), Qt::LeftButton, {},
-                               view.visualItemRect(entry).center());
-        }
-        if (action == u"rename") {
-            QTest::keyClick(&view, Qt::Key_F2);
-            auto *editor = view.viewport()->findChild<QLineEdit *>();
-            QVERIFY(editor);
-            QTest::keyClicks(editor, u"new"_s);
-            QTest::keyClick(editor, Qt::Key_Return);
-        } else {
+                               view.visualItemRect(item).center());
+        };
+        const auto pick = [&](int item) {
             clickThroughWindow(*view.viewport(), Qt::RightButton, {},
                                view.visualItemRect(view.topLevelItem(2)).center());
             auto &menu = control<QMenu>(m_program->console(), "contactMenu");
             QTRY_VERIFY(menu.isVisible());
-            QAction *item = menu.actions().at(action == u"add" ? 0 : 1);
-            clickThroughWindow(menu, Qt::LeftButton, {}, menu.actionGeometry(item).center());
-        }
-        QTRY_COMPARE(render(*view.invisibleRootItem()), tree); // an edit is committed from the loop
+            clickThroughWindow(menu, Qt::LeftButton, {},
+                               menu.actionGeometry(menu.actions().at(item)).center());
+        };
+        const auto tree = [&] { return render(*view.invisibleRootItem()); };
+        pick(0); // added at the top level while nothing is selected
+        QTRY_COMPARE(tree(), u"교장선생님|교감선생님[아이]|국어선생님|new"_s);
+        select(u"아이"_s);
+        pick(0); // at the selected entry's level
+        QTRY_COMPARE(tree(), u"교장선생님|교감선생님[아이*|new]|국어선생님|new"_s);
+        select(u"교감선생님"_s);
+        pick(1); // with its children
+        QTRY_COMPARE(tree(), u"교장선생님|국어선생님*|new"_s);
+        select(u"교장선생님"_s);
+        QTest::keyClick(&view, Qt::Key_F2);
+        auto *editor = view.viewport()->findChild<QLineEdit *>();
+        QVERIFY(editor);
+        QTest::keyClicks(editor, u"new"_s);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_COMPARE(tree(), u"new*|국어선생님|new"_s); // committed from the loop
     }
 
     void clockTexts_data()
