@@ -67,14 +67,18 @@ qint64 ClientConnection::send(QByteArrayView bytes)
     if (!isOpen())
         return -1;
     qsizetype sent = 0;
-    if (m_queue.isEmpty()) {
-        const socketio::Transfer written = socketio::send(m_descriptor, bytes.data(), bytes.size());
+    // Until the socket would wait: Windows tells of room again only after a send that had to.
+    while (m_queue.isEmpty() && sent < bytes.size()) {
+        const socketio::Transfer written =
+            socketio::send(m_descriptor, bytes.data() + sent, bytes.size() - sent);
         if (written.ended) {
             noteEnding(Ending::Failed, written.error);
             end();
             return -1;
         }
-        sent = written.count;
+        if (written.count == 0)
+            break;
+        sent += written.count;
     }
     const QByteArrayView rest = bytes.sliced(sent);
     if (rest.isEmpty())
