@@ -62,13 +62,9 @@ private slots:
             QTest::newRow(tag) << boundary << offset << texts;
         };
         row("char", QAccessible::CharBoundary, 14, {u"안"_s, u":"_s, u"녕"_s});
-        row("char at end", QAccessible::CharBoundary, 30, {u""_s, u"요"_s, u""_s});
         row("word", QAccessible::WordBoundary, 15, {u"안녕"_s, u":"_s, u" "_s});
-        row("word at line start", QAccessible::WordBoundary, 11, {u"kim"_s, u"\n"_s, u":"_s});
         row("line", QAccessible::LineBoundary, 15,
             {u"kim:안녕 하세요\n"_s, u"kim:반갑습니다\n"_s, u"kim:잘 지내요"_s});
-        row("line at end", QAccessible::LineBoundary, 30,
-            {u"kim:잘 지내요"_s, u"kim:안녕 하세요\n"_s, u""_s});
     }
 
     void readsText()
@@ -144,16 +140,6 @@ private slots:
         QCOMPARE(m_text->cursorPosition(), 0);
         QTest::keyClick(m_view.get(), Qt::Key_Right);
         QCOMPARE(g_told.last(), u"^1"_s);
-    }
-
-    void doubleClickSelectsWord()
-    {
-        QVERIFY(show(kLines));
-        const QPoint inWord = m_view->characterRect(18).center();
-        QTest::mouseDClick(m_view->viewport(), Qt::LeftButton, {},
-                           m_view->viewport()->mapFromGlobal(inWord));
-        QCOMPARE(selected(), std::pair(17, 20));
-        QCOMPARE(m_view->selectedText(), u"하세요"_s);
     }
 
 private:
