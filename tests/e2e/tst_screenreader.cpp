@@ -259,9 +259,9 @@ private:
     }
 
     // Waits until Orca has said something containing the text since the last forget(). Some keys
-    // reach Orca through the accessibility registry only some 20 s after the program has them:
+    // reach Orca through the accessibility registry only 20 s or more after the program has them:
     // hence the long wait.
-    bool hears(const QString &text, int timeoutMs = 30000)
+    bool hears(const QString &text, int timeoutMs = 60000)
     {
         const bool heardIt = QTest::qWaitFor(
             [&] {
