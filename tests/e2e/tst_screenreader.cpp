@@ -32,14 +32,12 @@ class TestScreenReader : public QObject
 private slots:
     void initTestCase()
     {
-        // Orca keeps its settings under the home folder: a fresh one is a first start.
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"HOME"_s, m_home.path());
-        m_speech.setProcessEnvironment(environment);
+        // Orca keeps its settings under the home folder, the student's program too: a fresh one
+        // for every program the test starts is a first start.
+        qputenv("HOME", m_home.path().toLocal8Bit());
         m_speech.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_speech.start(u"speech-dispatcher"_s, {u"--run-single"_s, u"--timeout"_s, u"0"_s,
                                                 u"--config-dir"_s, QStringLiteral(SPEECHD_CONFIG)});
-        m_orca.setProcessEnvironment(environment);
         m_orca.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_orca.setStandardOutputFile(QProcess::nullDevice());
         m_orca.setStandardInputFile(QProcess::nullDevice());
@@ -71,7 +69,12 @@ private slots:
 
     void aMessageIsSpoken()
     {
-        focusWindow(u"Halcyra  Server"_s); // the operator at the console
+        // The operator at the console, in the chat entry, once Orca has followed there: Orca takes
+        // a window of the same role, title, size and place as its active one for that window, so a
+        // box that comes before it has seen the last box go goes unsaid.
+        focusWindow(u"Halcyra  Server"_s);
+        xdotool(u"mousemove 272 285 click 1"_s);
+        QVERIFY(hears(u"채팅 입력"_s));
         forget();
         m_kim->send(block(u"Skim:편지 왔어요\r\n둘째 줄"_s));
         QVERIFY(hears(u"메시지 kim:편지 왔어요 둘째 줄"_s));
@@ -159,9 +162,6 @@ private slots:
     void theStudentsControlsAreNamed()
     {
         QVERIFY(m_teacher.listen(QHostAddress::LocalHost, 5001));
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(u"HOME"_s, m_home.path());
-        m_student.setProcessEnvironment(environment);
         m_student.setProcessChannelMode(QProcess::ForwardedChannels);
         m_student.start(QStringLiteral(HALCYRA_STUDENT), {u"127.0.0.1"_s, u"5001"_s});
         QTRY_VERIFY_WITH_TIMEOUT(visibleWindow(u"Halcyra 학생"_s) != 0, 10000);

@@ -40,7 +40,7 @@ private slots:
         QFETCH(int, later);
         QFETCH(QString, firstLine);
         QFETCH(int, lines);
-        auto client = connectListed();
+        auto client = m_program->connectListed();
         QVERIFY(client);
         const auto messages = [](int from, int to) {
             QByteArray blocks;
@@ -115,7 +115,7 @@ private slots:
             }
             return false;
         };
-        auto client = connectListed(); // its confirmation is the box
+        auto client = m_program->connectListed(); // its confirmation is the box
         QVERIFY(client);
         QCOMPARE(answered, std::optional(true));
         QTRY_COMPARE(uisupport::openBoxCount(), 0);
@@ -200,7 +200,7 @@ private slots:
             random.bounded(2) ? client->reset() : client->close();
         QTRY_COMPARE_WITH_TIMEOUT(list.model()->rowCount(), 0, 10000);
         QTRY_COMPARE(uisupport::openBoxCount(), 0);
-        auto late = connectListed();
+        auto late = m_program->connectListed();
         QVERIFY(late);
         late->send(filledBlock("Mlate:hello"));
         QTRY_COMPARE(m_program->chatLog().log().at(m_program->chatLog().log().size() - 1),
@@ -243,7 +243,6 @@ private slots:
     }
 
 private:
-    std::unique_ptr<RawClient> connectListed() { return m_program->connectListed(); }
     QString viewerText() { return m_program->program.viewer().text(); }
 
     std::unique_ptr<TestProgram> m_program;
